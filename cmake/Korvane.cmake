@@ -1,0 +1,24 @@
+# korvane_add_test(NAME SOURCES... LIBS ...): one GoogleTest executable registered with ctest.
+function(korvane_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main GTest::gmock ${T_LIBS})
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${T_PROPERTIES})
+endfunction()
+
+# korvane_add_maker(NAME SOURCES...): a model-maker plug-in named after its deliverable,
+# exporting only GetModelMakerName and CreateModelMaker.
+function(korvane_add_maker name)
+  string(TOLOWER ${name} lower)
+  add_library(${lower} MODULE ${ARGN})
+  target_link_libraries(${lower} PRIVATE korvane_frame)
+  set_target_properties(${lower} PROPERTIES
+    OUTPUT_NAME ${name}
+    PREFIX ""
+    LIBRARY_OUTPUT_DIRECTORY ${KORVANE_PLUGIN_DIR}
+    CXX_VISIBILITY_PRESET hidden
+    VISIBILITY_INLINES_HIDDEN ON
+    BUILD_RPATH "${CMAKE_BINARY_DIR}/lib")
+  target_link_options(${lower} PRIVATE -Wl,--version-script=${CMAKE_SOURCE_DIR}/frame/exports.map -Wl,--no-undefined)
+  set_property(GLOBAL APPEND PROPERTY KORVANE_MAKERS ${lower})
+endfunction()
