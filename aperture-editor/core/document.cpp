@@ -1,0 +1,71 @@
+#include "document.h"
+
+#include "platform/format.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace lumbra {
+
+bool CLumbraDoc::OnNewDocument() {
+    aperture_.reset("untitled", 0.1, 0.1);
+    aperture_.setModified(false);
+    catalog_.clear();
+    UpdateAllViews(kHintNewAperture);
+    return true;
+}
+
+void CLumbraDoc::UpdateAllViews(int hint) {
+    for (DocumentObserver* v : views_)
+        v->onDocumentUpdate(hint);
+}
+
+bool CLumbraDoc::fail(const std::string& message) {
+    lastError_ = message;
+    messages_->showMessage(message);
+    return false;
+}
+
+bool CLumbraDoc::OnOpenDocument(const std::string& path) {
+    lastError_.clear();
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
+    if (!f) return fail(korvane::format("Cannot open %s: %s", path.c_str(), std::strerror(errno)));
+    ScanResult scan = scanApertureFile(f.get());
+    catalog_ = scan.catalog;
+    if (!scan.ok()) return fail(korvane::format("%s: %s", path.c_str(), scan.error.c_str()));
+    // No header or no aperture: nothing opens, and nothing needs saying.
+    if (catalog_.empty()) return false;
+    if (scan.aperturesInFile > kCatalogRows)
+        messages_->showMessage(korvane::format("%s holds %ld apertures; only the first %d can be chosen.",
+                                               path.c_str(), scan.aperturesInFile, kCatalogRows));
+    long k = 1;
+    if (catalog_.size() > 1) {
+        int row = chooser_ ? chooser_->choose(catalog_) : -1;
+        if (row < 0 || row >= static_cast<int>(catalog_.size())) return false;
+        k = row + 1;
+    }
+    LoadedAperture loaded;
+    std::string error;
+    if (!loadApertureFromFile(f.get(), k, loaded, error)) {
+        if (!error.empty()) return fail(korvane::format("%s: %s", path.c_str(), error.c_str()));
+        return false;
+    }
+    aperture_.reset(loaded.name, loaded.xSize, loaded.ySize);
+    for (auto& p : loaded.primitives)
+        aperture_.append(std::move(p));
+    UpdateAllViews(kHintNewAperture);
+    aperture_.setModified(false);
+    return true;
+}
+
+bool CLumbraDoc::OnSaveDocument(const std::string& path) {
+    lastError_.clear();
+    std::string error;
+    if (!writeFileAtomically(path, Serialize(), error)) return fail(error);
+    aperture_.setModified(false);
+    return true;
+}
+
+} // namespace lumbra
