@@ -3,6 +3,7 @@
 #include "units.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
@@ -79,8 +80,17 @@ bool isBlankLine(const std::string& s) {
     return std::all_of(s.begin(), s.end(), [](char c) { return c == ' ' || c == '\t'; });
 }
 
-std::vector<std::string_view> tokens(const std::string& s) {
-    std::vector<std::string_view> out;
+// The blank-separated fields of a line; no line needs more than 13, so further ones are only counted.
+struct Tokens {
+    std::array<std::string_view, 16> t;
+    std::size_t n = 0;
+    std::size_t size() const { return n; }
+    bool empty() const { return n == 0; }
+    const std::string_view& operator[](std::size_t i) const { return t[i]; }
+};
+
+Tokens tokens(const std::string& s) {
+    Tokens out;
     std::size_t i = 0;
     while (i < s.size()) {
         while (i < s.size() && (s[i] == ' ' || s[i] == '\t'))
@@ -88,7 +98,10 @@ std::vector<std::string_view> tokens(const std::string& s) {
         std::size_t j = i;
         while (j < s.size() && s[j] != ' ' && s[j] != '\t')
             ++j;
-        if (j > i) out.emplace_back(s.data() + i, j - i);
+        if (j > i) {
+            if (out.n < out.t.size()) out.t[out.n] = std::string_view(s.data() + i, j - i);
+            ++out.n;
+        }
         i = j;
     }
     return out;
@@ -198,8 +211,7 @@ class SectionWalker {
         return true;
     }
 
-    bool values(const std::string& line, std::size_t n, std::int32_t* v) {
-        auto t = tokens(line);
+    bool values(const Tokens& t, std::size_t n, std::int32_t* v) {
         if (t.size() < n) return fail(korvane::format("expected %zu values, found %zu", n, t.size()));
         for (std::size_t i = 0; i < n; ++i)
             if (!parseHex(t[i], v[i]))
@@ -215,19 +227,19 @@ class SectionWalker {
         PrimitiveRecord p;
         switch (type) {
         case AP_CIRCLE:
-            if (!values(line, 6, v)) return false;
+            if (!values(t, 6, v)) return false;
             p = PrimitiveRecord::circle(v[2], {v[3], v[4]});
             p.polarity = v[1];
             p.toolWord = v[5];
             break;
         case AP_LINE:
-            if (!values(line, 8, v)) return false;
+            if (!values(t, 8, v)) return false;
             p = PrimitiveRecord::line(v[2], {v[3], v[4]}, {v[5], v[6]});
             p.polarity = v[1];
             p.toolWord = v[7];
             break;
         case AP_POLYGON: {
-            if (!values(line, 4, v)) return false;
+            if (!values(t, 4, v)) return false;
             if (v[2] < 0) return fail("a polygon cannot have a negative number of vertices");
             p.type = AP_POLYGON;
             p.polarity = v[1];
@@ -239,13 +251,13 @@ class SectionWalker {
             for (long i = 0; i < vertexLines; ++i) {
                 if (!nextContent(vl, false)) return false;
                 std::int32_t xy[2];
-                if (!values(vl, 2, xy)) return false;
+                if (!values(tokens(vl), 2, xy)) return false;
                 if (loading) p.vertices.push_back({xy[0], xy[1]});
             }
             break;
         }
         case AP_ARC:
-            if (!values(line, 13, v)) return false;
+            if (!values(t, 13, v)) return false;
             p = PrimitiveRecord::arc(v[2], v[3], v[4], v[5], {v[6], v[7]}, {v[8], v[9]}, {v[10], v[11]});
             p.polarity = v[1];
             p.toolWord = v[12];
