@@ -32,6 +32,8 @@ class RecordingFrame : public ViewFrame {
     void pointEntry(bool on) override { pointEntryOn = on; }
     void coordinateDialog() override { ++coordinateDialogs; }
     void gridDialog() override { ++gridDialogs; }
+    std::vector<PixelPoint> cursorMoves;
+    void moveCursor(int cx, int cy) override { cursorMoves.push_back({cx, cy}); }
 };
 
 class ViewTest : public ::testing::Test {

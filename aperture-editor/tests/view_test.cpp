@@ -194,6 +194,10 @@ TEST_F(ViewTest, DefaultKeysAndPrompts) {
 TEST_F(ViewTest, CrosshairSnapsMovesTheCursorAndShowsCoordinates) {
     move(14, -16);
     EXPECT_EQ(view.crosshair(), (PixelPoint{px(10), py(-20)}));
+    ASSERT_EQ(frame.cursorMoves.size(), 1u); // the cursor is put onto the grid point
+    EXPECT_EQ(frame.cursorMoves[0], view.crosshair());
+    move(10, -20); // already there: nothing more happens
+    EXPECT_EQ(frame.cursorMoves.size(), 1u);
     EXPECT_EQ(frame.x, "0.01000");
     EXPECT_EQ(frame.y, "-0.02000");
     view.metric = true;
