@@ -218,7 +218,7 @@ void ApertureRecord::retool(PrimitiveRecord& p, std::int32_t size, std::int32_t 
     default:
         return;
     }
-    if (tool != -1) p.toolWord = tool + 255;
+    if (tool != -1) p.toolWord = static_cast<std::int32_t>(static_cast<std::uint32_t>(tool) + 255u);
     mark();
 }
 

@@ -2,6 +2,7 @@
 // current selection and a one-level undo snapshot.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>

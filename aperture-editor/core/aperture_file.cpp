@@ -135,7 +135,7 @@ bool parseCount(std::string_view t, long& v) {
 // and the walk stops after it.
 class SectionWalker {
   public:
-    SectionWalker(std::FILE* f, long want, LoadedAperture* out) : in_(f), want_(want), out_(out) {}
+    SectionWalker(std::FILE* f, long want, LoadedAperture* out) : file_(f), in_(f), want_(want), out_(out) {}
 
     ScanResult run() {
         ScanResult r;
@@ -147,12 +147,17 @@ class SectionWalker {
                 break;
             }
         }
+        if (std::ferror(file_)) {
+            r.error = "the file could not be read";
+            return r;
+        }
         if (!r.headerFound) return r;
         while (nextContent(line, true)) {
             if (startsWithNoCase(line, "$End")) break;
             if (!aperture(line, r)) break;
             if (want_ > 0 && r.aperturesInFile == want_) break;
         }
+        if (error_.empty() && std::ferror(file_)) fail("the file could not be read");
         if (!error_.empty()) r.error = error_;
         return r;
     }
@@ -269,6 +274,7 @@ class SectionWalker {
         return true;
     }
 
+    std::FILE* file_;
     LineReader in_;
     long want_;
     LoadedAperture* out_;

@@ -140,20 +140,53 @@ void CairoCanvas::line(int x1, int y1, int x2, int y2) {
         return;
     }
     // One-pixel lines are stepped here so that each pixel is touched exactly once (the end excluded).
+    // A line reaching far outside the buffer is first cut to the part near it.
+    bool keepEnd = false;
+    if (!clipToBuffer(x1, y1, x2, y2, keepEnd)) return;
     cairo_surface_flush(surface_);
     long dx = std::labs(long(x2) - x1), dy = -std::labs(long(y2) - y1);
     int sx = x1 < x2 ? 1 : -1, sy = y1 < y2 ? 1 : -1;
     long err = dx + dy;
-    long x = x1, y = y1;
-    // Lines far outside the buffer are clipped to a bounded number of steps.
-    long limit = 4L * (w_ + h_) + std::max(dx, -dy);
-    for (long i = 0; i <= limit && !(x == x2 && y == y2); ++i) {
-        plot(static_cast<int>(x), static_cast<int>(y), pen_);
+    int x = x1, y = y1;
+    for (;;) {
+        if (x == x2 && y == y2) {
+            if (keepEnd) plot(x, y, pen_);
+            break;
+        }
+        plot(x, y, pen_);
         long e2 = 2 * err;
         if (e2 >= dy) err += dy, x += sx;
         if (e2 <= dx) err += dx, y += sy;
     }
     cairo_surface_mark_dirty(surface_);
+}
+
+// Liang-Barsky clipping to the buffer and a margin. keepEnd: the true end was cut off, so the last
+// stepped pixel belongs to the line.
+bool CairoCanvas::clipToBuffer(int& x1, int& y1, int& x2, int& y2, bool& keepEnd) const {
+    const double lo = -2, hix = w_ + 2, hiy = h_ + 2;
+    if (x1 >= lo && x1 <= hix && y1 >= lo && y1 <= hiy && x2 >= lo && x2 <= hix && y2 >= lo && y2 <= hiy)
+        return true;
+    double dx = double(x2) - x1, dy = double(y2) - y1, t0 = 0, t1 = 1;
+    auto edge = [&](double p, double q) {
+        if (p == 0) return q >= 0;
+        double r = q / p;
+        if (p < 0) {
+            if (r > t1) return false;
+            t0 = std::max(t0, r);
+        } else {
+            if (r < t0) return false;
+            t1 = std::min(t1, r);
+        }
+        return true;
+    };
+    if (!edge(-dx, x1 - lo) || !edge(dx, hix - x1) || !edge(-dy, y1 - lo) || !edge(dy, hiy - y1))
+        return false;
+    int nx1 = static_cast<int>(std::lround(x1 + t0 * dx)), ny1 = static_cast<int>(std::lround(y1 + t0 * dy));
+    int nx2 = static_cast<int>(std::lround(x1 + t1 * dx)), ny2 = static_cast<int>(std::lround(y1 + t1 * dy));
+    keepEnd = t1 < 1;
+    x1 = nx1, y1 = ny1, x2 = nx2, y2 = ny2;
+    return true;
 }
 
 void CairoCanvas::arc(int left, int top, int right, int bottom, int xs, int ys, int xe, int ye) {

@@ -40,6 +40,7 @@ class CairoCanvas : public Canvas {
   private:
     void plot(int x, int y, Rgb colour); // honours XOR
     void outlineAndFill(bool closedFill);
+    bool clipToBuffer(int& x1, int& y1, int& x2, int& y2, bool& keepEnd) const;
 
     int w_, h_;
     cairo_surface_t* surface_;

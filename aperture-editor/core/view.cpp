@@ -641,7 +641,7 @@ bool hit(const PrimitiveRecord& p, Point at) {
 }
 
 bool passes(const PrimitiveRecord& p, int filter) {
-    return filter == -1 || p.toolWord - 255 == filter;
+    return filter == -1 || std::int64_t(p.toolWord) - 255 == filter;
 }
 
 bool inside(const ViewWindow& r, Point q) {

@@ -115,6 +115,9 @@ TEST_F(DocFile, ChooserCancelOrNoApertureKeepsTheCurrentOne) {
     EXPECT_TRUE(msgs.messages.empty()); // these cases say nothing
     EXPECT_FALSE(doc.OnOpenDocument("/nonexistent/dir/file"));
     EXPECT_EQ(msgs.messages.size(), 1u);
+    EXPECT_FALSE(doc.OnOpenDocument("/tmp")); // opens, but cannot be read: said, not silent
+    EXPECT_EQ(msgs.messages.size(), 2u);
+    EXPECT_EQ(doc.aperture().count(), 1);
 }
 
 TEST_F(DocFile, CarriageReturnsAndBlankLinesAreTolerated) {

@@ -153,3 +153,22 @@ TEST_F(Paint, WritesAPngOfThePicture) {
     EXPECT_EQ(bytes.substr(1, 3), "PNG");
     std::remove(path.c_str());
 }
+
+TEST(CairoCanvasLines, FarReachingLinesAreCutToTheBufferAndStayExactUnderXor) {
+    CairoCanvas c(64, 32);
+    std::vector<std::uint32_t> before = c.pixels();
+    c.setPen(kWhite, 1, PenStyle::Solid);
+    c.setXor(true);
+    c.line(-4000000, 10, 4000000, 10);   // crosses the whole buffer
+    c.line(-4000000, -50, 4000000, -40); // passes above it
+    for (int x = 0; x < 64; ++x)
+        EXPECT_EQ(c.pixel(x, 10), kWhite) << x;
+    EXPECT_EQ(c.pixel(5, 11), kBlack);
+    c.line(-4000000, 10, 4000000, 10);
+    c.line(-4000000, -50, 4000000, -40);
+    EXPECT_EQ(c.pixels(), before);
+    c.setXor(false);
+    c.line(3, 3, 3, 3 + 5); // the end pixel is not drawn
+    EXPECT_EQ(c.pixel(3, 7), kWhite);
+    EXPECT_EQ(c.pixel(3, 8), kBlack);
+}

@@ -305,6 +305,8 @@ TEST_F(ViewTest, RepeatedPicksCycleThroughOverlapsAndTheToolFilterGuardsTheFirst
     ap().clearSelection();
     EXPECT_EQ(view.pickAt(Point{0, 0}, 3), nullptr); // the first hit is a, without a tool
     EXPECT_EQ(msgs.beeps.size(), 1u);
+    a->toolWord = INT32_MIN; // as a file may hold it: compared without overflow
+    EXPECT_EQ(view.pickAt(Point{0, 0}, 3), nullptr);
 }
 
 TEST_F(ViewTest, WindowSelectionTakesOnlyWhollyEnclosedDefiningPoints) {
