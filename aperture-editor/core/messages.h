@@ -2,12 +2,12 @@
 // message boxes; tests answer the questions themselves.
 #pragma once
 
+#include "aperture_file.h"
+
 #include <string>
 #include <vector>
 
 namespace lumbra {
-
-struct ApertureCatalogEntry;
 
 enum class Beep { Default, Question };
 
