@@ -63,7 +63,16 @@ bool CLumbraDoc::OnOpenDocument(const std::string& path) {
 bool CLumbraDoc::OnSaveDocument(const std::string& path) {
     lastError_.clear();
     std::string error;
-    if (!writeFileAtomically(path, Serialize(), error)) return fail(error);
+    std::string text = Serialize();
+    // A head line the reader could not take back would turn a save into a file that no longer opens.
+    size_t headStart = text.find('\n') + 1;
+    size_t headLength = text.find('\n', headStart) - headStart;
+    if (headLength > kMaxLineLength)
+        return fail(
+            korvane::format("the aperture name is too long to be saved: the line that holds it and the "
+                            "sizes may have at most %zu characters",
+                            kMaxLineLength));
+    if (!writeFileAtomically(path, text, error)) return fail(error);
     aperture_.setModified(false);
     return true;
 }
