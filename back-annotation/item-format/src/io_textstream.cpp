@@ -27,7 +27,7 @@ bool IsSpace(char c) {
 
 IO_TextStream::IO_TextStream(IO_TextStream&& other) noexcept
     : text_(std::move(other.text_)), pos_(other.pos_), failed_(other.failed_),
-      error_(std::move(other.error_)), memoryLetters_(other.memoryLetters_),
+      error_(std::move(other.error_)), lastOpen_(other.lastOpen_), memoryLetters_(other.memoryLetters_),
       targetPath_(std::move(other.targetPath_)), tempPath_(std::move(other.tempPath_)),
       tempFd_(std::exchange(other.tempFd_, -1)) {}
 
@@ -148,11 +148,14 @@ void IO_TextStream::WriteIndent(int level) {
 
 void IO_TextStream::WriteName(const std::string& name) {
     // A name is one token: an empty one or one that would read back as something else is mended.
+    char after = lastOpen_;
+    lastOpen_ = 0;
     if (name.empty()) {
         text_.append("NO_NAME_GIVEN");
         return;
     }
-    if (name == "}" || name[0] == '"') text_.push_back('_');
+    // After a text, a name starting with its delimiter would read as the text's next piece.
+    if (name == "}" || name[0] == after) text_.push_back(after == '_' ? '-' : '_');
     for (char c : name)
         text_.push_back(IsSpace(c) ? '_' : c);
 }
@@ -178,6 +181,7 @@ void IO_TextStream::WriteDelimited(const std::optional<std::string>& text, char 
         text_.push_back(c);
     }
     text_.push_back(close);
+    lastOpen_ = open;
 }
 
 void IO_TextStream::WriteMemory(const std::optional<std::vector<uint8_t>>& bytes) {
@@ -217,7 +221,8 @@ char IO_TextStream::ClosingDelimiter(char open) {
 }
 
 bool IO_TextStream::IsUsableDelimiter(char c) {
-    return c != '\0' && c != '\\' && c != '0' && !IsSpace(c);
+    // "}" is refused: after a multi-line text it could not be told from the end of the list.
+    return c != '\0' && c != '\\' && c != '0' && c != '}' && !IsSpace(c);
 }
 
 const uint8_t* IO_TextStream::MemoryKey() {

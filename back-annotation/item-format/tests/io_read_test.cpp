@@ -157,6 +157,7 @@ INSTANTIATE_TEST_SUITE_P(
                     BadCase{"unclosedText", "x A \"abc", "not closed"},
                     BadCase{"danglingEscape", "x A \"abc\\", "not closed"},
                     BadCase{"typedWithBackslash", "x Tag \\abc\\", "must start with a delimiter"},
+                    BadCase{"typedWithClosingBrace", "x Tag }abc}", "must start with a delimiter"},
                     BadCase{"memoryLetterOutOfRange", "x M \"Za\"", "damaged"},
                     BadCase{"memorySecondLetter", "x M \"AZ\"", "damaged"},
                     BadCase{"memoryHalfPair", "x M \"A", "damaged"},

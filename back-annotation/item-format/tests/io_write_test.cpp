@@ -50,7 +50,14 @@ TEST(ItemWriting, NamesThatWouldNotReadBackAreMended) {
     IO_ItemList list("");
     list.Add<IO_Int>("two words", 1);
     list.Add<IO_Int>("}", 2);
-    EXPECT_EQ(Written(list), "NO_NAME_GIVEN\r\n{\r\n  two_words i 1\r\n  _} i 2\r\n}\r\n");
+    list.Add<IO_ExtendedType>("t", "Tag", '(', std::string("x"));
+    list.Add<IO_Int>("(y", 3);
+    list.Add<IO_Int>("(z", 4);
+    list.Add<IO_ExtendedType>("u", "Tag", '_', std::string("x"));
+    list.Add<IO_Int>("_w", 5);
+    EXPECT_EQ(Written(list),
+              "NO_NAME_GIVEN\r\n{\r\n  two_words i 1\r\n  _} i 2\r\n  t Tag (x)\r\n  _(y i 3\r\n"
+              "  (z i 4\r\n  u Tag _x_\r\n  -_w i 5\r\n}\r\n");
 }
 
 struct TextCase {
@@ -83,11 +90,13 @@ TEST(ItemWriting, TypedTextUsesItsOwnDelimiterAndMatchingBracket) {
     list.Add<IO_ExtendedType>("a", "Point", '(', std::string("1,(2)"));
     list.Add<IO_ExtendedType>("b", "Tag", '|', std::string("x|y"));
     list.Add<IO_ExtendedType>("c", "Tag", '\\', std::string("z"));
+    list.Add<IO_ExtendedType>("e", "Tag", '}', std::string("z"));
     list.Add<IO_ResStr>("d", std::string("r"));
     EXPECT_EQ(Written(list), "L\r\n{\r\n"
                              "  a Point (1,\\(2\\))\r\n"
                              "  b Tag |x\\|y|\r\n"
                              "  c Tag \"z\"\r\n"
+                             "  e Tag \"z\"\r\n"
                              "  d R \"r\"\r\n"
                              "}\r\n");
 }

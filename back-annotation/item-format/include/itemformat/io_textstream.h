@@ -51,7 +51,10 @@ class IO_TextStream {
 
     // Pieces used by the items to write themselves.
     void WriteIndent(int level);
-    void WriteRaw(std::string_view s) { text_.append(s); }
+    void WriteRaw(std::string_view s) {
+        text_.append(s);
+        lastOpen_ = 0;
+    }
     void WriteLineEnd() { text_.append("\r\n"); }
     void WriteName(const std::string& name);
     void WriteDelimited(const std::optional<std::string>& text, char open, int level);
@@ -72,7 +75,7 @@ class IO_TextStream {
 
     // The delimiter that closes a text opened by `open`: the matching bracket or the same character.
     static char ClosingDelimiter(char open);
-    // Whether `c` can open a typed text (not white space, not a backslash, not the null mark 0).
+    // Whether `c` can open a typed text (not white space, a backslash, "}" or the null mark 0).
     static bool IsUsableDelimiter(char c);
     // The 4 bytes memory blocks are combined with.
     static const uint8_t* MemoryKey();
@@ -96,6 +99,7 @@ class IO_TextStream {
     size_t pos_ = 0;
     bool failed_ = false;
     std::string error_;
+    char lastOpen_ = 0;     // opening delimiter of a text that ended the last line written
     int memoryLetters_ = 0; // letters written since the last memory line break, across blocks
     std::string targetPath_;
     std::string tempPath_;
