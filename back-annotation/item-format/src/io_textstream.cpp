@@ -96,6 +96,10 @@ bool IO_TextStream::OpenForWriting(const std::string& path) {
     text_.clear();
     memoryLetters_ = 0;
     targetPath_ = path;
+    if (path.empty()) {
+        error_ = "no file name given";
+        return false;
+    }
     std::string pattern = path + ".XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
