@@ -64,6 +64,11 @@ class TandrelScript : public ScriptedPresenter {
         }
         return ScriptedPresenter::runModal(window);
     }
+    std::optional<std::string> chooseFile(const FileDialogRequest& request) override {
+        std::printf("file chooser: %s in %s\n", request.filter.GetString(), request.initialDir.GetString());
+        std::fflush(stdout);
+        return ScriptedPresenter::chooseFile(request);
+    }
 };
 
 } // namespace
