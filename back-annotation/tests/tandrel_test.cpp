@@ -1,3 +1,5 @@
+#include "tandrel/action_records.h"
+#include "tandrel/annotate_dlg.h"
 #include "tandrel/layout_settings.h"
 #include "tandrel/tandrel_app.h"
 
@@ -272,6 +274,38 @@ TEST_F(TandrelFolder, ALogWithoutRecordsLeavesNoActionFile) {
     Pass p = RunPass(dir_.string(), {"file " + log}, connector);
     EXPECT_TRUE(p.listed.empty());
     EXPECT_FALSE(fs::exists(ActionFile()));
+}
+
+TEST_F(TandrelFolder, TheConfirmationWindowListsForReviewAndAsksForItsOwnHelp) {
+    IO_TextStream out;
+    ASSERT_TRUE(out.OpenForWriting(ActionFile()));
+    WriteLogFileName(out, "b.log");
+    WriteActionRecord(out, 1, {"R9"});
+    WriteActionRecord(out, 2, {"R1"});
+    WriteActionRecord(out, 10, {"", "元件网络", "N2"});
+    ASSERT_TRUE(out.Close());
+    AfxRegisterResourceModule(&TandrelResources());
+    AfxSetResourceHandle(&TandrelResources());
+    ScriptedPresenter script({});
+    setPresenter(&script);
+    CAnnotateDlg dlg(ActionFile());
+    ASSERT_TRUE(dlg.Create());
+    dlg.OnInitDialog();
+    const auto& items = dlg.GetDlgItem(IDC_ANNOTATE_LIST)->items();
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].str(), "Remove component: \"R9\"");
+    // "Change net name from "元件网络" to "N2"": 35 characters, 4 dialog units each.
+    EXPECT_EQ(dlg.HorizontalExtent(), 35 * 4);
+    EXPECT_FALSE(dlg.GetDlgItem(IDC_SELECT_ALL)->IsWindowVisible());
+    EXPECT_FALSE(dlg.GetDlgItem(IDC_DESELECT_ALL)->IsWindowVisible());
+    EXPECT_TRUE(dlg.GetDlgItem(IDOK)->IsWindowVisible());
+    ASSERT_TRUE(dlg.pressButton(ID_HELP));
+    ASSERT_EQ(script.helpRequests().size(), 1u);
+    EXPECT_EQ(script.helpRequests()[0].module, "Tandrel");
+    EXPECT_EQ(script.helpRequests()[0].context, 0x20000u + IDD_ANNOTATE);
+    EXPECT_FALSE(dlg.ended());
+    AfxSetResourceHandle(nullptr);
+    AfxUnregisterResourceModule(&TandrelResources());
 }
 
 } // namespace
