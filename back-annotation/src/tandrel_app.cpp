@@ -7,7 +7,6 @@
 #include "vostrel5/BackAnnotation.h"
 
 #include <cstdio>
-#include <exception>
 #include <filesystem>
 
 namespace tandrel {
@@ -84,7 +83,7 @@ void CTandrelApp::ProcessLog(const std::string& logPath) {
         CAnnotateDlg dlg(actionFile);
         if (dlg.DoModal() == IDOK) ApplyActions();
         log.Remove();
-    } catch (const std::exception&) {
+    } catch (...) {
         // Ends quietly; an unfinished action file is abandoned by `out`.
         exitCode_ = 1;
     }
