@@ -18,9 +18,15 @@ int Characters(const std::string& s) {
 
 CAnnotateDlg::CAnnotateDlg(std::string actionFilePath)
     : CDialog(IDD_ANNOTATE), actionFilePath_(std::move(actionFilePath)) {
-    OnClicked(ID_HELP, [this] {
+    // The Help button and F1 both ask for this dialog's topic in this program's help.
+    auto help = [this] {
         SetHelpDllInstance(AfxFindResourceModule("Tandrel"), HIDD_ANNOTATE);
         defaultHelp();
+    };
+    OnClicked(ID_HELP, help);
+    OnMessage(WM_HELP, [help](WPARAM, LPARAM) -> LRESULT {
+        help();
+        return 1;
     });
 }
 

@@ -303,6 +303,10 @@ TEST_F(TandrelFolder, TheConfirmationWindowListsForReviewAndAsksForItsOwnHelp) {
     ASSERT_EQ(script.helpRequests().size(), 1u);
     EXPECT_EQ(script.helpRequests()[0].module, "Tandrel");
     EXPECT_EQ(script.helpRequests()[0].context, 0x20000u + IDD_ANNOTATE);
+    HELPINFO f1;
+    dlg.SendMessage(WM_HELP, 0, reinterpret_cast<LPARAM>(&f1));
+    ASSERT_EQ(script.helpRequests().size(), 2u);
+    EXPECT_EQ(script.helpRequests()[1].context, 0x20000u + IDD_ANNOTATE);
     EXPECT_FALSE(dlg.ended());
     AfxSetResourceHandle(nullptr);
     AfxUnregisterResourceModule(&TandrelResources());
