@@ -307,7 +307,11 @@ TEST_F(BrannockSheet, NoKeepsTheSheetOpenAndYesTakesTheFallback) {
 TEST_F(BrannockSheet, DeclinedThenCancelledLeavesTheTextEmpty) {
     text_ = "the host's old text";
     presenter_.answers = {false};
+    // The host's own resources are current on entry and again on return.
+    ResourceModule host;
+    host.name = "host";
     HINSTANCE before = AfxGetResourceHandle();
+    AfxSetResourceHandle(&host);
     const int result = run([](CPropertySheet& s) {
         type(s, 4, 0, "1p"); // Crss above Ciss / 2.2
         s.pressButton(IDOK);
@@ -320,7 +324,8 @@ TEST_F(BrannockSheet, DeclinedThenCancelledLeavesTheTextEmpty) {
     EXPECT_EQ(presenter_.boxes[0].text,
               CString("Capacitances values are out of range. Do you want to use zero "
                       "values for CGSO, CGDO and CGBO?"));
-    EXPECT_EQ(AfxGetResourceHandle(), before);
+    EXPECT_EQ(AfxGetResourceHandle(), &host);
+    AfxSetResourceHandle(before);
 }
 
 TEST_F(BrannockSheet, HelpButtonAsksForTheActivePagesTopic) {
