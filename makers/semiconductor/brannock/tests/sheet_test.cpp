@@ -165,14 +165,6 @@ INSTANTIATE_TEST_SUITE_P(
                                 "= 1\r\n* Not modelled. Go to other options\r\n"}),
     [](const auto& p) { return std::string(p.param.name); });
 
-TEST_F(BrannockSheet, NotModelledComputesAsOptionB) {
-    auto b = run({"click 2:1170", "click 2:1266", "answer yes"});
-    auto n = run({"click 2:1170", "answer yes"});
-    ASSERT_EQ(b.result, 1);
-    ASSERT_EQ(n.result, 1);
-    EXPECT_EQ(b.text.substr(b.text.find(".MODEL")), n.text.substr(n.text.find(".MODEL")));
-}
-
 TEST_F(BrannockSheet, CurveCheckBoxEnablesTheCurvePoints) {
     for (size_t at : {1, 2})
         run({"click 4:1173", "click 4:1173"}, at, [at](CPropertySheet& s) {
