@@ -168,8 +168,11 @@ void Calculation::transferCharacteristic() {
     case Option::B:
     case Option::NotModelled: {
         // Saturation currents referred back to zero Vds through LAMBDA; no sign change for either type.
+        // A P-channel device whose LAMBDA x |Vds| stays below 1 gives a negative quotient; its magnitude
+        // is taken so that the card gets numbers, not NaN (a positive quotient is used as it stands).
         const double scale = p_.LAMBDA * t[kVdsB] + 1;
-        const double s1 = std::sqrt(t[kIdsB1] / scale), s2 = std::sqrt(t[kIdsB2] / scale);
+        const double s1 = std::sqrt(std::fabs(t[kIdsB1] / scale)),
+                     s2 = std::sqrt(std::fabs(t[kIdsB2] / scale));
         p_.VTO = thresholdOf(t[kVgsB1], s1, t[kVgsB2], s2);
         p_.GAMMA = 0;
         beta = (s2 - s1) / (t[kVgsB2] - t[kVgsB1]);

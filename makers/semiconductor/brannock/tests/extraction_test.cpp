@@ -258,6 +258,20 @@ TEST(BrannockOptions, PChannelOptionCMirrorsTheNChannelDevice) {
         contains(textOf(cp), "+ VTO=-1.230e+000 PHI=6.500e-001 GAMMA=3.134e-001 LAMBDA=1.027e-001\r\n"));
 }
 
+TEST(BrannockOptions, PChannelOptionBWithSmallLambdaTimesVdsGivesNumbers) {
+    // The preset's LAMBDA x Vds_B is below -1, so its quotient is positive; at a tenth of the drain
+    // voltage the quotient turns negative and its square root would be NaN.
+    FakeClock clock(1);
+    Inputs p = presetInputs(kPmos);
+    const Parameters preset = computed(p).parameters();
+    p.transfer[4] /= 10; // "Vds for Ids-Vgs curve"
+    const Parameters small = computed(p).parameters();
+    EXPECT_TRUE(std::isfinite(small.VTO));
+    EXPECT_TRUE(std::isfinite(small.KP));
+    EXPECT_LT(small.VTO, 0.0);
+    EXPECT_NE(small.KP, preset.KP);
+}
+
 TEST(BrannockOptions, UndefinedBodyEffectPrintsTheThreeValueLine) {
     FakeClock clock(1);
     Inputs in = presetInputs(kNmos);
