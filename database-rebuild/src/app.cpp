@@ -18,7 +18,9 @@ std::string ModulePath(const std::string& fallback) {
     return std::string(buf, static_cast<size_t>(n));
 }
 
-std::string HelpFilePath(const std::string& modulePath) { return ProgramFolder(modulePath) + "KORVANE.HLP"; }
+std::string HelpFilePath(const std::string& modulePath) {
+    return ProgramFolder(modulePath) + "KORVANE.HLP";
+}
 
 int RunProgram(const std::vector<std::string>& args) {
     ConsoleView console;

@@ -29,9 +29,9 @@ bool ParseCommandLine(const std::vector<std::string>& args, RunSettings& out) {
     out.stopOnError = !(args.size() > 11 && !args[11].empty() && args[11][0] == '1');
     out.visible = !(args.size() > 12 && !args[12].empty() && args[12][0] == '0');
     if (out.dbPath.empty()) return false;
-    for (const std::string* s : {&out.keepAccess, &out.keepVersion, &out.keepManufacturer, &out.keepAccess2,
-                                 &out.dropAccess, &out.dropVersion, &out.dropManufacturer, &out.dropAccess2,
-                                 &out.argument10})
+    for (const std::string* s :
+         {&out.keepAccess, &out.keepVersion, &out.keepManufacturer, &out.keepAccess2, &out.dropAccess,
+          &out.dropVersion, &out.dropManufacturer, &out.dropAccess2, &out.argument10})
         if (!s->empty()) return true;
     return false;
 }

@@ -7,12 +7,12 @@
 namespace zembric {
 
 struct RunSettings {
-    std::string dbPath;                                                   // argument 1
+    std::string dbPath;                                                 // argument 1
     std::string keepAccess, keepVersion, keepManufacturer, keepAccess2; // arguments 2 to 5
     std::string dropAccess, dropVersion, dropManufacturer, dropAccess2; // arguments 6 to 9
-    std::string argument10;                                               // kept, not used by the run
-    bool stopOnError = true;                                              // unless argument 11 begins with 1
-    bool visible = true;                                                  // unless argument 12 begins with 0
+    std::string argument10;                                             // kept, not used by the run
+    bool stopOnError = true;                                            // unless argument 11 begins with 1
+    bool visible = true;                                                // unless argument 12 begins with 0
 };
 
 // Reads the arguments (args[0] is the program). Returns false when the usage message is due: fewer

@@ -9,7 +9,7 @@
 namespace zembric {
 
 class ConsoleView final : public IRunView {
-public:
+  public:
     explicit ConsoleView(std::FILE* out = stdout, std::FILE* err = stderr) : out_(out), err_(err) {}
     void ShowLogLine(const std::string& line) override {
         std::fwrite(line.data(), 1, line.size(), out_);
@@ -24,7 +24,7 @@ public:
     void SetWaitCursor(bool) override {}
     void PumpMessages() override {}
 
-private:
+  private:
     std::FILE* out_;
     std::FILE* err_;
 };

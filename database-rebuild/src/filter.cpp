@@ -35,13 +35,14 @@ std::string QuoteSqlText(std::string_view text) {
 
 namespace {
 
-void appendList(std::string& filter, const char* table, const char* column, const std::string& list, bool keep) {
+void appendList(std::string& filter, const char* table, const char* column, const std::string& list,
+                bool keep) {
     if (list.empty()) return;
     std::string joined;
     for (const std::string& item : SplitCodeList(list)) {
         std::string code = QuoteSqlText(item);
-        std::string cond = keep ? korvane::format("(%s.%s <> '%s' OR %s.%s IS NULL)", table, column, code.c_str(),
-                                                  table, column)
+        std::string cond = keep ? korvane::format("(%s.%s <> '%s' OR %s.%s IS NULL)", table, column,
+                                                  code.c_str(), table, column)
                                 : korvane::format("%s.%s = '%s'", table, column, code.c_str());
         if (!joined.empty()) joined += keep ? " AND " : " OR ";
         joined += cond;

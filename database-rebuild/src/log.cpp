@@ -16,7 +16,7 @@ std::string ProgramFolder(const std::string& modulePath) {
 
 namespace {
 bool isFolder(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 

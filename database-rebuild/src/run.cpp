@@ -40,9 +40,13 @@ CZembricRun::CZembricRun(RunSettings settings, IRunView& view, std::string logPa
     modelFilter_ = BuildFilter(kModel, settings_);
 }
 
-CZembricRun::~CZembricRun() { IDBBasicUtil::free_database(&db_); }
+CZembricRun::~CZembricRun() {
+    IDBBasicUtil::free_database(&db_);
+}
 
-std::string CZembricRun::Now() { return korvane::formatTime("%B %d, %Y %H:%M:%S", korvane::clock().localNow()); }
+std::string CZembricRun::Now() {
+    return korvane::formatTime("%B %d, %Y %H:%M:%S", korvane::clock().localNow());
+}
 
 void CZembricRun::Pump() {
     view_.PumpMessages();
@@ -113,14 +117,17 @@ CZembricRun::Outcome CZembricRun::DeletionPass() {
     for (const MappingStep& step : steps) {
         std::string text = LoadString(step.text);
         Log(text);
-        std::string sql = korvane::format("DELETE FROM %s WHERE %s IN (SELECT %s FROM %s WHERE %s)", step.table,
-                                          kComponentId, kComponentId, kComponent, componentFilter_.c_str());
-        if (DeleteWithRetry(text, sql, step.table, step.tableSet) == Outcome::RunFailed) return Outcome::RunFailed;
+        std::string sql =
+            korvane::format("DELETE FROM %s WHERE %s IN (SELECT %s FROM %s WHERE %s)", step.table,
+                            kComponentId, kComponentId, kComponent, componentFilter_.c_str());
+        if (DeleteWithRetry(text, sql, step.table, step.tableSet) == Outcome::RunFailed)
+            return Outcome::RunFailed;
     }
     std::string text = LoadString(IDS_STEP_COMPONENTS);
     Log(text);
     std::string sql = korvane::format("DELETE FROM %s WHERE %s ", kComponent, componentFilter_.c_str());
-    if (DeleteWithRetry(text, sql, kComponent, kTableSetComponent) == Outcome::RunFailed) return Outcome::RunFailed;
+    if (DeleteWithRetry(text, sql, kComponent, kTableSetComponent) == Outcome::RunFailed)
+        return Outcome::RunFailed;
 
     if (!modelFilter_.empty()) {
         Log(LoadString(IDS_STEP_MODELS_PASS2));
@@ -187,8 +194,9 @@ CZembricRun::Outcome CZembricRun::DeleteMappingsOneByOne(int tableSet) {
                     : tableSet == kTableSetMappingCompPackage ? db_->GetMappingCompPackageCompID(id)
                                                               : db_->GetMappingCompModelCompID(id);
         if (have) {
-            std::string sql = korvane::format("SELECT %s FROM %s WHERE %s = %u AND (%s)", kComponentId, kComponent,
-                                              kComponentId, static_cast<unsigned>(id), componentFilter_.c_str());
+            std::string sql =
+                korvane::format("SELECT %s FROM %s WHERE %s = %u AND (%s)", kComponentId, kComponent,
+                                kComponentId, static_cast<unsigned>(id), componentFilter_.c_str());
             db_->OpenSQLDirectSet(sql.c_str());
             if (db_->IsTableOpen_SQLDirectSet() && !db_->IsTableEmpty_SQLDirectSet()) db_->Delete(tableSet);
             db_->CloseSQLDirectSet();
@@ -214,9 +222,10 @@ CZembricRun::Outcome CZembricRun::RemoveDuplicateModelMappings() {
         long rowid;
     };
     std::vector<Listed> listed;
-    std::string query = korvane::format(
-        "SELECT %s, %s, %s, rowid FROM %s WHERE %s IN (SELECT %s FROM %s WHERE %s) ORDER BY 1 ASC, 3 ASC",
-        kComponentId, kModelId, kSecOrder, kMapModel, kModelId, kModelId, kModel, modelFilter_.c_str());
+    std::string query = korvane::format("SELECT %s, %s, %s, rowid AS [Row_ID] FROM %s WHERE %s IN (SELECT %s "
+                                        "FROM %s WHERE %s) ORDER BY 1 ASC, 3 ASC",
+                                        kComponentId, kModelId, kSecOrder, kMapModel, kModelId, kModelId,
+                                        kModel, modelFilter_.c_str());
     db_->OpenSQLDirectSet(query.c_str());
     if (!db_->IsTableOpen_SQLDirectSet()) {
         view_.ShowMessage(LoadString(IDS_ERROR_TABLE) + kMapModel + " " + db_->GetLastOpenError());
@@ -234,7 +243,7 @@ CZembricRun::Outcome CZembricRun::RemoveDuplicateModelMappings() {
         db_->GetFieldValue_SQLDirectSet(kComponentId, id);
         db_->GetFieldValue_SQLDirectSet(kModelId, modelId);
         db_->GetFieldValue_SQLDirectSet(kSecOrder, order);
-        db_->GetFieldValue_SQLDirectSet("rowid", rowid);
+        db_->GetFieldValue_SQLDirectSet("[Row_ID]", rowid);
         if (first || id != lastId || order != lastOrder) counter = 0;
         first = false;
         lastId = id;
@@ -242,7 +251,9 @@ CZembricRun::Outcome CZembricRun::RemoveDuplicateModelMappings() {
         std::string countFilter =
             korvane::format("%s = %u AND %s = %d", kComponentId, static_cast<unsigned>(id), kSecOrder, order);
         db_->OpenTableSet(kTableSetMappingCompModel, countFilter.c_str(), nullptr);
-        long count = db_->IsTableOpen(kTableSetMappingCompModel) ? db_->GetNumRecordCount(kTableSetMappingCompModel) : 0;
+        long count = db_->IsTableOpen(kTableSetMappingCompModel)
+                         ? db_->GetNumRecordCount(kTableSetMappingCompModel)
+                         : 0;
         db_->CloseTableSet(kTableSetMappingCompModel);
         if (static_cast<long>(counter) + 1 < count) {
             ++counter;
@@ -253,9 +264,9 @@ CZembricRun::Outcome CZembricRun::RemoveDuplicateModelMappings() {
     }
     db_->CloseSQLDirectSet();
     for (const Listed& row : listed) {
-        std::string sql = korvane::format("DELETE FROM %s WHERE %s = %u AND %s = '%s' AND %s = %d AND rowid = %ld",
-                                          kMapModel, kComponentId, row.id, kModelId, QuoteSqlText(row.modelId).c_str(),
-                                          kSecOrder, row.order, row.rowid);
+        std::string sql = korvane::format(
+            "DELETE FROM %s WHERE %s = %u AND %s = '%s' AND %s = %d AND rowid = %ld", kMapModel, kComponentId,
+            row.id, kModelId, QuoteSqlText(row.modelId).c_str(), kSecOrder, row.order, row.rowid);
         db_->Execute(sql.c_str(), 0);
         Pump();
     }

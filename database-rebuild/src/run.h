@@ -13,7 +13,7 @@ namespace zembric {
 // What the run needs from its window: the log box, message boxes, the wait cursor and the message
 // pump. Hidden runs use a console view; the dialog supplies its own.
 class IRunView {
-public:
+  public:
     virtual ~IRunView() = default;
     virtual void ShowLogLine(const std::string& line) = 0;
     virtual void ShowMessage(const std::string& text) = 0;
@@ -22,7 +22,7 @@ public:
 };
 
 class CZembricRun {
-public:
+  public:
     CZembricRun(RunSettings settings, IRunView& view, std::string logPath);
     ~CZembricRun();
     CZembricRun(const CZembricRun&) = delete;
@@ -46,11 +46,12 @@ public:
     static constexpr unsigned kRetryWaitMs = 10000;
     static constexpr unsigned kRecordWaitMs = 80;
 
-private:
+  private:
     enum class Outcome { Done, StepFailed, RunFailed };
 
     Outcome DeletionPass();
-    Outcome DeleteWithRetry(const std::string& stepText, const std::string& sql, const char* table, int tableSet);
+    Outcome DeleteWithRetry(const std::string& stepText, const std::string& sql, const char* table,
+                            int tableSet);
     Outcome DeleteComponentsOneByOne();
     Outcome DeleteMappingsOneByOne(int tableSet);
     Outcome RemoveDuplicateModelMappings();

@@ -26,11 +26,16 @@ bool onlyWhitespace(const char* s) {
 // The table each table set walks, and the column that holds the component id.
 const char* tableOf(int tableSet) {
     switch (tableSet) {
-    case kTableSetComponent: return "[SYS_COMPONENT]";
-    case kTableSetMappingCompSymbol: return "[SYS_MAPPING_COMP_SYMBOL]";
-    case kTableSetMappingCompModel: return "[SYS_MAPPING_COMP_MODEL]";
-    case kTableSetMappingCompPackage: return "[SYS_MAPPING_COMP_PACKAGE]";
-    default: return nullptr;
+    case kTableSetComponent:
+        return "[SYS_COMPONENT]";
+    case kTableSetMappingCompSymbol:
+        return "[SYS_MAPPING_COMP_SYMBOL]";
+    case kTableSetMappingCompModel:
+        return "[SYS_MAPPING_COMP_MODEL]";
+    case kTableSetMappingCompPackage:
+        return "[SYS_MAPPING_COMP_PACKAGE]";
+    default:
+        return nullptr;
     }
 }
 
@@ -54,7 +59,8 @@ bool CDatabaseException::GetErrorMessage(char* buffer, unsigned max) const {
     if (n > max - 1) {
         n = max - 1;
         // Step back over continuation bytes so that no character is cut in half.
-        while (n > 0 && (static_cast<unsigned char>(msg[n]) & 0xC0) == 0x80) --n;
+        while (n > 0 && (static_cast<unsigned char>(msg[n]) & 0xC0) == 0x80)
+            --n;
     }
     std::memcpy(buffer, msg, n);
     buffer[n] = '\0';
@@ -65,9 +71,13 @@ bool CDatabaseException::GetErrorMessage(char* buffer, unsigned max) const {
 
 CBenlowDatabase::CBenlowDatabase() = default;
 
-CBenlowDatabase::~CBenlowDatabase() { CloseFile(); }
+CBenlowDatabase::~CBenlowDatabase() {
+    CloseFile();
+}
 
-void CBenlowDatabase::SetStatementTrace(StatementTrace trace) { traceSink() = std::move(trace); }
+void CBenlowDatabase::SetStatementTrace(StatementTrace trace) {
+    traceSink() = std::move(trace);
+}
 
 void CBenlowDatabase::Trace(const std::string& sql) {
     if (traceSink()) traceSink()(sql);
@@ -100,7 +110,8 @@ void CBenlowDatabase::OpenFile(const char* path, unsigned level, bool readOnly) 
         // cost no disk flush each, and a crash still leaves a consistent file. The file's own journal
         // mode is put back on closing.
         std::string mode = QueryText("PRAGMA journal_mode");
-        if (!mode.empty() && mode != "wal" && QueryText("PRAGMA journal_mode = WAL") == "wal") restoreJournal_ = mode;
+        if (!mode.empty() && mode != "wal" && QueryText("PRAGMA journal_mode = WAL") == "wal")
+            restoreJournal_ = mode;
         Execute("PRAGMA synchronous = NORMAL", kExecuteQuiet);
     }
 }
@@ -152,7 +163,9 @@ void CBenlowDatabase::Execute(const char* sql, int options) {
     if (rc != SQLITE_DONE) Raise(rc);
 }
 
-long CBenlowDatabase::GetChangedRowCount() const { return db_ ? static_cast<long>(sqlite3_changes(db_)) : 0; }
+long CBenlowDatabase::GetChangedRowCount() const {
+    return db_ ? static_cast<long>(sqlite3_changes(db_)) : 0;
+}
 
 CString CBenlowDatabase::GetDatabaseLevel() const {
     if (!db_) return CString(korvane::format(" (level %u, closed)", level_));
@@ -163,7 +176,9 @@ CString CBenlowDatabase::GetDatabaseLevel() const {
 
 CDBComponent::CDBComponent() = default;
 
-CDBComponent::~CDBComponent() { CloseSQLDirectSet(); }
+CDBComponent::~CDBComponent() {
+    CloseSQLDirectSet();
+}
 
 const CDBComponent::TableSet* CDBComponent::Find(int tableSet) const {
     auto it = sets_.find(tableSet);
@@ -190,7 +205,8 @@ void CDBComponent::OpenTableSet(int tableSet, const char* filter, void* reserved
         st.s = Prepare(sql);
         TableSet set;
         int rc;
-        while ((rc = sqlite3_step(st.s)) == SQLITE_ROW) set.rowids.push_back(sqlite3_column_int64(st.s, 0));
+        while ((rc = sqlite3_step(st.s)) == SQLITE_ROW)
+            set.rowids.push_back(sqlite3_column_int64(st.s, 0));
         if (rc != SQLITE_DONE) Raise(rc);
         sets_[tableSet] = std::move(set);
     } catch (const CDatabaseException& e) {
@@ -198,7 +214,9 @@ void CDBComponent::OpenTableSet(int tableSet, const char* filter, void* reserved
     }
 }
 
-bool CDBComponent::IsTableOpen(int tableSet) const { return Find(tableSet) != nullptr; }
+bool CDBComponent::IsTableOpen(int tableSet) const {
+    return Find(tableSet) != nullptr;
+}
 
 bool CDBComponent::IsTableEmpty(int tableSet) const {
     const TableSet* set = Find(tableSet);
@@ -222,7 +240,9 @@ void CDBComponent::Delete(int tableSet) {
             kExecuteTraced);
 }
 
-void CDBComponent::CloseTableSet(int tableSet) { sets_.erase(tableSet); }
+void CDBComponent::CloseTableSet(int tableSet) {
+    sets_.erase(tableSet);
+}
 
 long CDBComponent::GetNumRecordCount(int tableSet) const {
     const TableSet* set = Find(tableSet);
@@ -242,11 +262,15 @@ bool CDBComponent::CurrentComponentId(int tableSet, long& id) {
     return true;
 }
 
-bool CDBComponent::GetMappingCompSymbolCompID(long& id) { return CurrentComponentId(kTableSetMappingCompSymbol, id); }
+bool CDBComponent::GetMappingCompSymbolCompID(long& id) {
+    return CurrentComponentId(kTableSetMappingCompSymbol, id);
+}
 bool CDBComponent::GetMappingCompPackageCompID(long& id) {
     return CurrentComponentId(kTableSetMappingCompPackage, id);
 }
-bool CDBComponent::GetMappingCompModelCompID(long& id) { return CurrentComponentId(kTableSetMappingCompModel, id); }
+bool CDBComponent::GetMappingCompModelCompID(long& id) {
+    return CurrentComponentId(kTableSetMappingCompModel, id);
+}
 
 void CDBComponent::OpenSQLDirectSet(const char* sql) {
     CloseSQLDirectSet();
@@ -319,13 +343,15 @@ bool CDBComponent::GetFieldValue_SQLDirectSet(const char* column, CString& value
     if (i < 0) return false;
     const unsigned char* text = sqlite3_column_text(direct_, i);
     int bytes = sqlite3_column_bytes(direct_, i);
-    value = CString(std::string(text ? reinterpret_cast<const char*>(text) : "", text ? static_cast<size_t>(bytes) : 0));
+    value = CString(
+        std::string(text ? reinterpret_cast<const char*>(text) : "", text ? static_cast<size_t>(bytes) : 0));
     return true;
 }
 
 // ---------------------------------------------------------------------------------------------------
 
-int IDBBasicUtil::open_database_component(CDBComponent** slot, const char* path, unsigned level, bool readOnly) {
+int IDBBasicUtil::open_database_component(CDBComponent** slot, const char* path, unsigned level,
+                                          bool readOnly) {
     if (!slot) return kOpenBadArgument;
     free_database(slot);
     if (!path || !*path) return kOpenBadArgument;
@@ -366,7 +392,8 @@ void IDBBasicUtil::SetDatabaseVersion(CDBComponent* db, const char* version, con
     if (!db || !db->IsOpen()) throw CDatabaseException(SQLITE_MISUSE, "database not open");
     std::string when = korvane::formatTime("%Y-%m-%d %H:%M:%S", korvane::clock().localNow());
     Statement st;
-    st.s = db->Prepare("INSERT INTO [SYS_VERSION_HISTORY] ([Version], [Comment], [Created]) VALUES (?, ?, ?)");
+    st.s =
+        db->Prepare("INSERT INTO [SYS_VERSION_HISTORY] ([Version], [Comment], [Created]) VALUES (?, ?, ?)");
     sqlite3_bind_text(st.s, 1, version ? version : "", -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(st.s, 2, comment ? comment : "", -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(st.s, 3, when.c_str(), -1, SQLITE_TRANSIENT);
@@ -401,11 +428,13 @@ namespace {
 void resetFlags(CBenlowDatabase& db, const char* table, const long* flags, const char* status,
                 IDBProgress* progress) {
     if (progress && status && *status) progress->Progress(status);
-    db.Execute(korvane::format("UPDATE %s SET [Flags] = %ld", table, flags ? *flags : 0L).c_str(), kExecuteTraced);
+    db.Execute(korvane::format("UPDATE %s SET [Flags] = %ld", table, flags ? *flags : 0L).c_str(),
+               kExecuteTraced);
 }
 } // namespace
 
-void CDBGeneralUtil::reset_flags_on_family_table_all(const long* flags, const char* status, IDBProgress* progress) {
+void CDBGeneralUtil::reset_flags_on_family_table_all(const long* flags, const char* status,
+                                                     IDBProgress* progress) {
     resetFlags(Db(), "[SYS_FAMILY]", flags, status, progress);
 }
 

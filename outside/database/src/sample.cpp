@@ -57,7 +57,9 @@ CREATE TABLE [SYS_VERSION_HISTORY] (
 
 namespace {
 
-[[noreturn]] void raise(sqlite3* db, int rc) { throw CDatabaseException(rc, db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)); }
+[[noreturn]] void raise(sqlite3* db, int rc) {
+    throw CDatabaseException(rc, db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+}
 
 void exec(sqlite3* db, const char* sql) {
     int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
@@ -65,7 +67,7 @@ void exec(sqlite3* db, const char* sql) {
 }
 
 class Insert {
-public:
+  public:
     Insert(sqlite3* db, const char* sql) : db_(db) {
         int rc = sqlite3_prepare_v2(db, sql, -1, &s_, nullptr);
         if (rc != SQLITE_OK) raise(db, rc);
@@ -99,7 +101,7 @@ public:
         if (rc != SQLITE_DONE) raise(db_, rc);
     }
 
-private:
+  private:
     sqlite3* db_;
     sqlite3_stmt* s_ = nullptr;
 };
@@ -176,10 +178,15 @@ SampleCounts WriteSampleDatabase(const std::string& path, const SampleOptions& o
         n.models = std::max(1L, comps / 2);
 
         Insert group(db, "INSERT INTO [SYS_FAMILY_GROUP] VALUES (?, ?, ?)");
-        for (long g = 1; g <= n.groups; ++g) group.i(1, g).t(2, korvane::format("Group %ld", g)).i(3, r.below(4)).run();
+        for (long g = 1; g <= n.groups; ++g)
+            group.i(1, g).t(2, korvane::format("Group %ld", g)).i(3, r.below(4)).run();
         Insert family(db, "INSERT INTO [SYS_FAMILY] VALUES (?, ?, ?, ?)");
         for (long f = 1; f <= n.families; ++f)
-            family.i(1, f).i(2, 1 + r.below(n.groups)).t(3, korvane::format("Family %ld", f)).i(4, r.below(4)).run();
+            family.i(1, f)
+                .i(2, 1 + r.below(n.groups))
+                .t(3, korvane::format("Family %ld", f))
+                .i(4, r.below(4))
+                .run();
         Insert package(db, "INSERT INTO [SYS_PACKAGE] VALUES (?, ?, ?)");
         for (long p = 1; p <= n.packages; ++p) {
             long pins = 2 + r.below(63);
@@ -189,7 +196,8 @@ SampleCounts WriteSampleDatabase(const std::string& path, const SampleOptions& o
         Insert symbol(db, "INSERT INTO [SYS_SYMBOL] VALUES (?, ?, ?)");
         for (long s = 1; s <= n.symbols; ++s) {
             std::string bits(48, '\0');
-            for (char& c : bits) c = static_cast<char>(r.below(256));
+            for (char& c : bits)
+                c = static_cast<char>(r.below(256));
             picture.i(1, s).i(2, 16).i(3, 24).b(4, bits).run();
             symbol.i(1, s).t(2, korvane::format("SYM%06ld", s)).i(3, s).run();
         }
@@ -232,7 +240,8 @@ SampleCounts WriteSampleDatabase(const std::string& path, const SampleOptions& o
             for (int s = 0; s < sections; ++s) {
                 std::string mid = korvane::format("MDL%07ld", 1 + r.below(n.models));
                 std::string pins = s == 0 ? "1,2,3" : "4,5,6";
-                int copies = (s == 0 && r.percent(o.percentDuplicateModels)) ? 2 + static_cast<int>(r.below(2)) : 1;
+                int copies =
+                    (s == 0 && r.percent(o.percentDuplicateModels)) ? 2 + static_cast<int>(r.below(2)) : 1;
                 for (int k = 0; k < copies; ++k) {
                     mapMdl.i(1, id).t(2, mid).i(3, s).t(4, pins).run();
                     ++n.mapModel;
@@ -240,7 +249,8 @@ SampleCounts WriteSampleDatabase(const std::string& path, const SampleOptions& o
             }
         }
         if (o.withVersionHistory) {
-            Insert hist(db, "INSERT INTO [SYS_VERSION_HISTORY] ([Version], [Comment], [Created]) VALUES (?, ?, ?)");
+            Insert hist(
+                db, "INSERT INTO [SYS_VERSION_HISTORY] ([Version], [Comment], [Created]) VALUES (?, ?, ?)");
             hist.t(1, "V6.00").t(2, "first edition").t(3, "2019-03-01 09:00:00").run();
             hist.t(1, "V7.00").t(2, "second edition").t(3, "2021-06-15 14:30:00").run();
             hist.t(1, "V7.10").t(2, "corrections").t(3, "2022-01-20 08:05:00").run();

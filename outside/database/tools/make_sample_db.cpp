@@ -28,10 +28,11 @@ int main(int argc, char** argv) {
     }
     try {
         korvane_db::SampleCounts n = korvane_db::WriteSampleDatabase(argv[1], o);
-        std::printf("%s: %ld components, %ld models, %ld symbols, %ld packages, %ld/%ld/%ld symbol/package/model "
-                    "mappings, %ld families, %ld groups\n",
-                    argv[1], n.components, n.models, n.symbols, n.packages, n.mapSymbol, n.mapPackage, n.mapModel,
-                    n.families, n.groups);
+        std::printf(
+            "%s: %ld components, %ld models, %ld symbols, %ld packages, %ld/%ld/%ld symbol/package/model "
+            "mappings, %ld families, %ld groups\n",
+            argv[1], n.components, n.models, n.symbols, n.packages, n.mapSymbol, n.mapPackage, n.mapModel,
+            n.families, n.groups);
     } catch (const CDatabaseException& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

@@ -19,14 +19,14 @@ struct sqlite3_stmt;
 
 // The database library's exception: SQLite's result code and message.
 class CDatabaseException : public std::runtime_error {
-public:
+  public:
     CDatabaseException(int code, const std::string& message);
     int GetErrorCode() const { return code_; }
     // Copies the message into buffer (at most max - 1 bytes, never splitting a UTF-8 character) and
     // terminates it. Returns false when there is no room at all.
     bool GetErrorMessage(char* buffer, unsigned max) const;
 
-private:
+  private:
     int code_;
 };
 
@@ -45,7 +45,7 @@ enum : int {
 };
 
 class CBenlowDatabase {
-public:
+  public:
     CBenlowDatabase();
     virtual ~CBenlowDatabase();
     CBenlowDatabase(const CBenlowDatabase&) = delete;
@@ -66,7 +66,7 @@ public:
     using StatementTrace = std::function<void(const std::string&)>;
     static void SetStatementTrace(StatementTrace trace);
 
-protected:
+  protected:
     friend class IDBBasicUtil;
     void OpenFile(const char* path, unsigned level, bool readOnly); // raises
     void CloseFile();
@@ -76,7 +76,7 @@ protected:
     static void Trace(const std::string& sql);
     std::string QueryText(const char* sql); // first column of the first row; raises
 
-private:
+  private:
     sqlite3* db_ = nullptr;
     std::string restoreJournal_;
     unsigned level_ = 0;
@@ -84,7 +84,7 @@ private:
 };
 
 class CDBComponent : public CBenlowDatabase {
-public:
+  public:
     CDBComponent();
     ~CDBComponent() override;
 
@@ -119,7 +119,7 @@ public:
     bool GetFieldValue_SQLDirectSet(const char* column, short& value);
     bool GetFieldValue_SQLDirectSet(const char* column, CString& value);
 
-private:
+  private:
     struct TableSet {
         std::vector<std::int64_t> rowids;
         size_t at = 0;
@@ -138,13 +138,13 @@ private:
 
 // Receives progress texts of the long family operations; may be null.
 class IDBProgress {
-public:
+  public:
     virtual ~IDBProgress() = default;
     virtual void Progress(const char* text) = 0;
 };
 
 class IDBBasicUtil {
-public:
+  public:
     // Result codes of open_database_component besides SQLite's own.
     static constexpr int kOpenOk = 0;
     static constexpr int kOpenBadArgument = 1001;
@@ -165,7 +165,7 @@ public:
 
 // Family and family-group maintenance on an open database.
 class CDBGeneralUtil {
-public:
+  public:
     explicit CDBGeneralUtil(CDBComponent* db) : db_(db) {}
     // Sets the flags of every family (group) to *flags, or clears them when flags is null. status,
     // when not empty, is passed to the progress receiver before the work.
@@ -175,7 +175,7 @@ public:
     void clear_empty_item_on_family_table_all();
     void clear_empty_item_on_family_group_table_all();
 
-private:
+  private:
     CBenlowDatabase& Db();
     CDBComponent* db_;
 };

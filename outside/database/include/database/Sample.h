@@ -30,9 +30,9 @@ struct SampleCounts {
 SampleCounts WriteSampleDatabase(const std::string& path, const SampleOptions& options);
 
 // The codes the generator draws from.
-extern const char* const kSampleAccess[4];   // "A0".."A3"
-extern const char* const kSampleAccess2[2];  // "B0", "B1"
-extern const char* const kSampleVersion[3];  // "V6", "V7", "V8"
-extern const char* const kSampleMaker[6];    // manufacturer names
+extern const char* const kSampleAccess[4];  // "A0".."A3"
+extern const char* const kSampleAccess2[2]; // "B0", "B1"
+extern const char* const kSampleVersion[3]; // "V6", "V7", "V8"
+extern const char* const kSampleMaker[6];   // manufacturer names
 
 } // namespace korvane_db

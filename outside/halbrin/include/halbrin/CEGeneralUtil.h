@@ -4,14 +4,14 @@
 class CDBComponent;
 
 class CCEGeneralUtil {
-public:
+  public:
     explicit CCEGeneralUtil(CDBComponent* db) : db_(db) {}
     // Removes every model that no component maps to. Raises CDatabaseException.
     void Clearup_all_unlinked_model();
     // Removes every symbol that no component maps to, then every symbol picture no symbol shows.
     void Clearup_all_unlinked_symbol_picture();
 
-private:
+  private:
     CDBComponent& Db();
     CDBComponent* db_;
 };
