@@ -1,0 +1,248 @@
+// korvane-host: the command-line stand-in for the host design program. It loads maker plug-ins with
+// dlopen and calls only their two exports.
+#include "platform/cstring.h"
+#include "platform/format.h"
+#include "platform/resources.h"
+#include "platform/scripted.h"
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <strings.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using NameFn = CString (*)();
+using CreateFn = int (*)(CString&);
+
+struct PluginFile {
+    std::string name; // deliverable name: the file name without ".so"
+    fs::path path;
+};
+
+// The plug-in folder next to the host, then every folder of KORVANE_PLUGIN_PATH.
+std::vector<fs::path> pluginFolders() {
+    std::vector<fs::path> folders;
+    std::error_code ec;
+    fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    if (!ec) folders.push_back(self.parent_path() / "plugins");
+    if (const char* extra = std::getenv("KORVANE_PLUGIN_PATH")) {
+        std::string s = extra;
+        size_t start = 0;
+        while (start <= s.size()) {
+            size_t end = s.find(':', start);
+            if (end == std::string::npos) end = s.size();
+            if (end > start) folders.emplace_back(s.substr(start, end - start));
+            start = end + 1;
+        }
+    }
+    return folders;
+}
+
+std::vector<PluginFile> findPlugins() {
+    std::vector<PluginFile> found;
+    for (const auto& folder : pluginFolders()) {
+        std::error_code ec;
+        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+            if (it->path().extension() != ".so") continue;
+            std::string name = it->path().stem().string();
+            // The first folder that has a deliverable wins.
+            bool seen = std::any_of(found.begin(), found.end(), [&](const PluginFile& p) {
+                return strcasecmp(p.name.c_str(), name.c_str()) == 0;
+            });
+            if (!seen) found.push_back({name, it->path()});
+        }
+    }
+    std::sort(found.begin(), found.end(), [](const PluginFile& a, const PluginFile& b) {
+        return strcasecmp(a.name.c_str(), b.name.c_str()) < 0;
+    });
+    return found;
+}
+
+struct Loaded {
+    void* handle = nullptr;
+    NameFn name = nullptr;
+    CreateFn create = nullptr;
+    ~Loaded() {
+        if (handle) dlclose(handle);
+    }
+};
+
+bool load(const PluginFile& p, Loaded& out, std::string& error) {
+    out.handle = dlopen(p.path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!out.handle) {
+        const char* e = dlerror();
+        error = korvane::format("plug-in %s (%s) cannot be loaded: %s", p.name.c_str(), p.path.c_str(),
+                                e ? e : "?");
+        return false;
+    }
+    out.name = reinterpret_cast<NameFn>(dlsym(out.handle, "GetModelMakerName"));
+    out.create = reinterpret_cast<CreateFn>(dlsym(out.handle, "CreateModelMaker"));
+    if (!out.name || !out.create) {
+        error = korvane::format("plug-in %s (%s) does not export %s", p.name.c_str(), p.path.c_str(),
+                                !out.name ? "GetModelMakerName" : "CreateModelMaker");
+        return false;
+    }
+    return true;
+}
+
+int usage() {
+    std::fputs(
+        "usage: korvane-host list\n"
+        "       korvane-host run DELIVERABLE [STEP ...]\n"
+        "       korvane-host run DELIVERABLE --script FILE\n"
+        "steps: --set [P:]ID=VALUE  --click [P:]ID  --select [P:]ID=INDEX  --cell [P:]ID:ROW,COL=TEXT\n"
+        "       --answer yes|no  --ok  --cancel  --help-button\n",
+        stderr);
+    return 2;
+}
+
+int list() {
+    int status = 0;
+    for (const auto& p : findPlugins()) {
+        Loaded l;
+        std::string error;
+        if (!load(p, l, error)) {
+            std::fprintf(stderr, "korvane-host: %s\n", error.c_str());
+            status = 2;
+            continue;
+        }
+        std::string fields = l.name().str();
+        std::replace(fields.begin(), fields.end(), '\n', '\t');
+        std::printf("%s\t%s\n", p.name.c_str(), fields.c_str());
+    }
+    return status;
+}
+
+bool parseArgs(int argc, char** argv, int first, std::vector<ScriptStep>& steps, std::string& error) {
+    auto takesValue = [](const std::string& verb) {
+        return verb != "ok" && verb != "cancel" && verb != "help-button";
+    };
+    for (int i = first; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a.rfind("--", 0) != 0) {
+            error = korvane::format("'%s' is not a step", a.c_str());
+            return false;
+        }
+        std::string verb = a.substr(2);
+        if (verb == "script") {
+            if (i + 1 >= argc) {
+                error = "--script needs a file";
+                return false;
+            }
+            std::ifstream in(argv[++i]);
+            if (!in) {
+                error = korvane::format("script %s cannot be read", argv[i]);
+                return false;
+            }
+            std::string line;
+            int number = 0;
+            while (std::getline(in, line)) {
+                ++number;
+                if (!line.empty() && line.back() == '\r') line.pop_back();
+                size_t b = line.find_first_not_of(" \t");
+                if (b == std::string::npos || line[b] == '#') continue;
+                line = line.substr(b);
+                size_t sp = line.find_first_of(" \t");
+                std::string v = line.substr(0, sp);
+                std::string arg =
+                    sp == std::string::npos ? "" : line.substr(line.find_first_not_of(" \t", sp));
+                auto step = parseScriptStep(v, arg, error);
+                if (!step) {
+                    error = korvane::format("%s line %d: %s", argv[i], number, error.c_str());
+                    return false;
+                }
+                steps.push_back(*step);
+            }
+            continue;
+        }
+        static const char* const known[] = {"set",    "click", "select", "cell",
+                                            "answer", "ok",    "cancel", "help-button"};
+        if (std::none_of(std::begin(known), std::end(known), [&](const char* k) { return verb == k; })) {
+            error = korvane::format("unknown step '%s'", a.c_str());
+            return false;
+        }
+        std::string arg;
+        if (takesValue(verb)) {
+            if (i + 1 >= argc) {
+                error = korvane::format("%s needs a value", a.c_str());
+                return false;
+            }
+            arg = argv[++i];
+        }
+        auto step = parseScriptStep(verb, arg, error);
+        if (!step) return false;
+        steps.push_back(*step);
+    }
+    return true;
+}
+
+int run(int argc, char** argv) {
+    std::string wanted = argv[2];
+    std::vector<ScriptStep> steps;
+    std::string error;
+    if (!parseArgs(argc, argv, 3, steps, error)) {
+        std::fprintf(stderr, "korvane-host: %s\n", error.c_str());
+        return 2;
+    }
+    auto plugins = findPlugins();
+    auto it = std::find_if(plugins.begin(), plugins.end(), [&](const PluginFile& p) {
+        return strcasecmp(p.name.c_str(), wanted.c_str()) == 0;
+    });
+    if (it == plugins.end()) {
+        std::fprintf(stderr, "korvane-host: no plug-in named %s\n", wanted.c_str());
+        return 2;
+    }
+    Loaded l;
+    if (!load(*it, l, error)) {
+        std::fprintf(stderr, "korvane-host: %s\n", error.c_str());
+        return 2;
+    }
+
+    ScriptedPresenter script(std::move(steps));
+    script.onMessageBox = [](const RecordedMessageBox& b) {
+        const char* answer = b.answer == IDYES      ? "Yes"
+                             : b.answer == IDNO     ? "No"
+                             : b.answer == IDCANCEL ? "Cancel"
+                                                    : "OK";
+        std::fprintf(stderr, "message box: %s [%s]\n", b.request.text.GetString(), answer);
+    };
+    script.onHelp = [](const HelpRequest& h) {
+        std::fprintf(stderr, "help: %s context %lu (0x%lX)\n", h.module.c_str(),
+                     static_cast<unsigned long>(h.context), static_cast<unsigned long>(h.context));
+    };
+    Presenter* previous = setPresenter(&script);
+    CString text;
+    int result = l.create(text);
+    setPresenter(previous);
+    if (script.refusal()) {
+        std::fprintf(stderr, "korvane-host: %s\n", script.refusal()->c_str());
+        return 2;
+    }
+    if (result != 1) return 1;
+    std::fwrite(text.GetString(), 1, static_cast<size_t>(text.GetLength()), stdout);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // The host has resources of its own; a plug-in must hand the current handle back to it.
+    static ResourceModule hostModule{"korvane-host", {}, {}};
+    AfxRegisterResourceModule(&hostModule);
+    AfxSetResourceHandle(&hostModule);
+
+    if (argc < 2) return usage();
+    std::string command = argv[1];
+    if (command == "list" && argc == 2) return list();
+    if (command == "run" && argc >= 3) return run(argc, argv);
+    return usage();
+}

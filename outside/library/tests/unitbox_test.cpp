@@ -1,0 +1,119 @@
+#include "library/unitbox.h"
+
+#include "platform/scripted.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A window with one edit control that counts the notifications its box sends.
+struct BoxFixture : ::testing::Test {
+    CWnd window;
+    CUserDefValueSpinUnitBox box;
+    std::vector<WPARAM> notified;
+    ScriptedPresenter quiet{{}};
+    Presenter* previous = nullptr;
+
+    void SetUp() override {
+        previous = setPresenter(&quiet);
+        window.addControl({9221, ControlKind::Edit, "", {}, 0});
+        window.OnMessage(RegisterWindowMessage("User_Def_Data_Changed"), [this](WPARAM w, LPARAM) {
+            notified.push_back(w);
+            return LRESULT{0};
+        });
+        box.Create(9221, 0, 4, 4, 0.0, 1.0, 20, &window, 3, false, true, 0, 1.0, true);
+        box.m_strUnitName = CUnitValue::get_unit_string_name(3);
+        box.ResetUnitCharIndex(0, 8);
+        box.ResetUnitList();
+        box.m_dMinValue = 1e-15;
+        box.m_dMaxValue = 1e3;
+        box.SetValue(0.5);
+    }
+    void TearDown() override { setPresenter(previous); }
+    EditVerdict type(const char* text) { return window.GetDlgItem(9221)->userEdit(text); }
+};
+
+TEST_F(BoxFixture, ParsesPrefixesAndUnitsIntoBaseUnits) {
+    struct Case {
+        const char* typed;
+        double value;
+    } cases[] = {{"2.5 mA", 2.5e-3},
+                 {"2.5m", 2.5e-3},
+                 {"1G", 0.5 /* above the maximum: refused */},
+                 {"3", 3.0},
+                 {"10uA", 10e-6},
+                 {"10 µA", 10e-6},
+                 {"4.7e-3", 4.7e-3},
+                 {" 7 kA ", 0.5 /* refused too */},
+                 {"2 A", 2.0},
+                 {"100p", 100e-12}};
+    for (const auto& c : cases) {
+        box.SetValue(0.5);
+        type(c.typed);
+        EXPECT_DOUBLE_EQ(box.GetValue(), c.value) << c.typed;
+    }
+}
+
+TEST_F(BoxFixture, RefusedTextKeepsTheValueSaysWhyAndSendsNothing) {
+    for (const char* bad : {"abc", "", "2.5 mV", "5 Q", "nan", "2000", "0", "-1"}) {
+        EditVerdict v = type(bad);
+        EXPECT_FALSE(v.accepted) << bad;
+        EXPECT_FALSE(v.reason.empty()) << bad;
+        EXPECT_DOUBLE_EQ(box.GetValue(), 0.5) << bad;
+        EXPECT_EQ(window.GetDlgItemText(9221), "500 mA") << bad;
+    }
+    EXPECT_TRUE(notified.empty());
+    EXPECT_EQ(quiet.messageBoxes().size(), 8u);
+}
+
+TEST_F(BoxFixture, AcceptedEditNotifiesTheParentWithTheEditId) {
+    EXPECT_TRUE(type("20 mA").accepted);
+    ASSERT_EQ(notified.size(), 1u);
+    EXPECT_EQ(notified[0], 9221u);
+    EXPECT_EQ(window.GetDlgItemText(9221), "20 mA");
+}
+
+TEST_F(BoxFixture, DataExchangeReadsAndShowsBaseUnits) {
+    double v = 0.125;
+    CDataExchange load(&window, false);
+    box.DDX_Double(&load, v);
+    EXPECT_EQ(window.GetDlgItemText(9221), "125 mA");
+    type("3.3");
+    CDataExchange save(&window, true);
+    box.DDX_Double(&save, v);
+    EXPECT_DOUBLE_EQ(v, 3.3);
+}
+
+TEST_F(BoxFixture, UnitChoiceRescalesTheShownNumberAndSpinStaysInLimits) {
+    box.SetValue(2.5e-3);
+    ASSERT_EQ(box.unitChoices().size(), 9u);
+    EXPECT_EQ(box.unitChoices()[box.unitChoice()], "mA");
+    EXPECT_TRUE(box.chooseUnit(2).accepted); // µA
+    EXPECT_DOUBLE_EQ(box.GetValue(), 2.5e-6);
+    box.SetValue(999.0);
+    box.spin(+5);
+    EXPECT_LE(box.GetValue(), 1e3);
+}
+
+TEST(UnitBoxDisplay, CountBoxWithoutUnitShowsAPlainInteger) {
+    CWnd window;
+    window.addControl({9202, ControlKind::Edit, "", {}, 0});
+    CUserDefValueSpinUnitBox box;
+    box.Create(9202, 0, 4, 4, 0.0, 1.0, 20, &window, 3, false, true, 0, 1.0, true);
+    box.ResetUnitCharIndex(4, 4);
+    box.m_nDigits = 0;
+    box.m_bNoUnit = true;
+    box.SetValue(5);
+    EXPECT_EQ(window.GetDlgItemText(9202), "5");
+    EXPECT_FALSE(box.hasUnitList());
+    EXPECT_EQ(box.displayText(3.3), "3.3");
+}
+
+TEST(UnitNames, KindsTheMakersUse) {
+    EXPECT_EQ(CUnitValue::get_unit_string_name(0), "");
+    EXPECT_EQ(CUnitValue::get_unit_string_name(2), "V");
+    EXPECT_EQ(CUnitValue::get_unit_string_name(37), "V/µs");
+    EXPECT_EQ(CUnitValue::get_unit_string_name(26), "m");
+}
+
+} // namespace

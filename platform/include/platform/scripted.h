@@ -1,0 +1,69 @@
+// The scripted presenter: replays a list of user steps on the modal window that is open, answers
+// questions from a queue, and records every message box and help request. Used by the host's `run`
+// command, by the programs' scripted modes and by tests.
+#pragma once
+
+#include "platform/presenter.h"
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct ScriptStep {
+    enum class Kind { Set, Click, Select, Cell, Answer, Ok, Cancel, HelpButton, ChooseFile };
+    Kind kind = Kind::Ok;
+    int page = 1; // from 1; dialogs have only page 1
+    int id = 0;
+    int row = 0, col = 0;
+    int index = 0;
+    std::string text; // typed value, cell text, chosen file ("" = cancel the chooser)
+    bool yes = false;
+    std::string source; // the step as written, for messages
+};
+
+// Parses one step: verb ("set", "click", "select", "cell", "answer", "ok", "cancel", "help-button",
+// "file") and its argument. Returns nothing and sets `error` when the step is malformed.
+std::optional<ScriptStep> parseScriptStep(const std::string& verb, const std::string& argument,
+                                          std::string& error);
+
+struct RecordedMessageBox {
+    MessageBoxRequest request;
+    int answer = 0;
+};
+
+class ScriptedPresenter : public Presenter {
+  public:
+    explicit ScriptedPresenter(std::vector<ScriptStep> steps);
+
+    int runModal(CModalWindow& window) override;
+    int messageBox(const MessageBoxRequest& request) override;
+    void help(const HelpRequest& request) override;
+    std::optional<std::string> chooseFile(const FileDialogRequest& request) override;
+
+    // Called as each message box appears, with the answer given.
+    std::function<void(const RecordedMessageBox&)> onMessageBox;
+    std::function<void(const HelpRequest&)> onHelp;
+    // Called after each step that was carried out, with the window as it stands (tests inspect it).
+    std::function<void(CModalWindow&, const ScriptStep&)> afterStep;
+
+    const std::vector<RecordedMessageBox>& messageBoxes() const { return boxes_; }
+    const std::vector<HelpRequest>& helpRequests() const { return helps_; }
+    // Set when a step was refused: which step and why. The window was then cancelled.
+    const std::optional<std::string>& refusal() const { return refusal_; }
+    // Whether OK is pressed when the steps run out and the window is still open (the host's rule).
+    bool pressOkAtEnd = true;
+    // Upper bound on timer deliveries in one modal run, so that a periodic timer cannot spin forever.
+    int maxTimerTicks = 100000;
+
+  private:
+    bool apply(CModalWindow& window, const ScriptStep& step, std::string& why);
+    void fireTimers(CModalWindow& window);
+
+    std::deque<ScriptStep> steps_;
+    std::deque<bool> answers_;
+    std::vector<RecordedMessageBox> boxes_;
+    std::vector<HelpRequest> helps_;
+    std::optional<std::string> refusal_;
+};

@@ -1,0 +1,279 @@
+#include "platform/scripted.h"
+
+#include "platform/format.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+
+namespace {
+
+bool parseInt(const std::string& s, int& out) {
+    if (s.empty()) return false;
+    char* end = nullptr;
+    long v = std::strtol(s.c_str(), &end, 10);
+    if (*end != '\0' || v < -2147483647L || v > 2147483647L) return false;
+    out = static_cast<int>(v);
+    return true;
+}
+
+// "[P:]ID" into page and id.
+bool parseTarget(const std::string& s, ScriptStep& step) {
+    size_t colon = s.find(':');
+    if (colon == std::string::npos) return parseInt(s, step.id);
+    return parseInt(s.substr(0, colon), step.page) && step.page >= 1 &&
+           parseInt(s.substr(colon + 1), step.id);
+}
+
+} // namespace
+
+std::optional<ScriptStep> parseScriptStep(const std::string& verb, const std::string& arg,
+                                          std::string& error) {
+    ScriptStep step;
+    step.source = arg.empty() ? verb : verb + " " + arg;
+    using K = ScriptStep::Kind;
+    auto bad = [&](const char* what) {
+        error = korvane::format("step '%s': %s", step.source.c_str(), what);
+        return std::nullopt;
+    };
+    if (verb == "set" || verb == "select") {
+        size_t eq = arg.find('=');
+        if (eq == std::string::npos) return bad("expected [P:]ID=VALUE");
+        if (!parseTarget(arg.substr(0, eq), step))
+            return bad("expected a control ID, optionally after a page and ':'");
+        if (verb == "set") {
+            step.kind = K::Set;
+            step.text = arg.substr(eq + 1);
+        } else {
+            step.kind = K::Select;
+            if (!parseInt(arg.substr(eq + 1), step.index) || step.index < 0)
+                return bad("expected an item index from 0");
+        }
+        return step;
+    }
+    if (verb == "click") {
+        step.kind = K::Click;
+        if (!parseTarget(arg, step)) return bad("expected [P:]ID");
+        return step;
+    }
+    if (verb == "cell") {
+        step.kind = K::Cell;
+        size_t eq = arg.find('=');
+        size_t colon = arg.rfind(':', eq);
+        size_t comma = arg.find(',', colon == std::string::npos ? 0 : colon);
+        if (eq == std::string::npos || colon == std::string::npos || comma == std::string::npos || comma > eq)
+            return bad("expected [P:]ID:ROW,COL=TEXT");
+        if (!parseTarget(arg.substr(0, colon), step) ||
+            !parseInt(arg.substr(colon + 1, comma - colon - 1), step.row) ||
+            !parseInt(arg.substr(comma + 1, eq - comma - 1), step.col) || step.row < 0 || step.col < 0)
+            return bad("expected [P:]ID:ROW,COL=TEXT");
+        step.text = arg.substr(eq + 1);
+        return step;
+    }
+    if (verb == "answer") {
+        step.kind = K::Answer;
+        std::string a = arg;
+        std::transform(a.begin(), a.end(), a.begin(), [](unsigned char c) { return std::tolower(c); });
+        if (a != "yes" && a != "no") return bad("expected yes or no");
+        step.yes = a == "yes";
+        return step;
+    }
+    if (verb == "file") {
+        step.kind = K::ChooseFile;
+        step.text = arg;
+        return step;
+    }
+    if (!arg.empty()) return bad("takes no argument");
+    if (verb == "ok")
+        step.kind = K::Ok;
+    else if (verb == "cancel")
+        step.kind = K::Cancel;
+    else if (verb == "help-button")
+        step.kind = K::HelpButton;
+    else
+        return bad("unknown step");
+    return step;
+}
+
+ScriptedPresenter::ScriptedPresenter(std::vector<ScriptStep> steps) {
+    // Answers are queued in order up front: a question may come before the step that lists its answer
+    // is reached (the questions of OK come after every step).
+    for (auto& s : steps) {
+        if (s.kind == ScriptStep::Kind::Answer)
+            answers_.push_back(s.yes);
+        else
+            steps_.push_back(std::move(s));
+    }
+}
+
+int ScriptedPresenter::messageBox(const MessageBoxRequest& request) {
+    int answer = IDOK;
+    UINT buttons = request.type & 0xF;
+    if (buttons == MB_YESNO) {
+        bool yes = false;
+        if (!answers_.empty()) {
+            yes = answers_.front();
+            answers_.pop_front();
+        }
+        answer = yes ? IDYES : IDNO;
+    } else if (buttons == MB_OKCANCEL) {
+        answer = IDOK;
+    }
+    boxes_.push_back({request, answer});
+    if (onMessageBox) onMessageBox(boxes_.back());
+    return answer;
+}
+
+void ScriptedPresenter::help(const HelpRequest& request) {
+    helps_.push_back(request);
+    if (onHelp) onHelp(request);
+}
+
+std::optional<std::string> ScriptedPresenter::chooseFile(const FileDialogRequest&) {
+    if (!steps_.empty() && steps_.front().kind == ScriptStep::Kind::ChooseFile) {
+        std::string path = steps_.front().text;
+        steps_.pop_front();
+        if (path.empty()) return std::nullopt;
+        return path;
+    }
+    return std::nullopt;
+}
+
+void ScriptedPresenter::fireTimers(CModalWindow& window) {
+    // Virtual time: timers fire in order of their due time, without waiting.
+    std::map<UINT, unsigned long long> due;
+    unsigned long long now = 0;
+    for (int tick = 0; tick < maxTimerTicks && !window.ended() && !window.timers().empty(); ++tick) {
+        for (const auto& [id, ms] : window.timers())
+            if (!due.count(id)) due[id] = now + std::max(1u, ms);
+        for (auto it = due.begin(); it != due.end();)
+            it = window.timers().count(it->first) ? std::next(it) : due.erase(it);
+        auto next =
+            std::min_element(due.begin(), due.end(), [](auto& a, auto& b) { return a.second < b.second; });
+        now = next->second;
+        UINT id = next->first;
+        due.erase(next);
+        window.SendMessage(WM_TIMER, id, 0);
+    }
+}
+
+bool ScriptedPresenter::apply(CModalWindow& window, const ScriptStep& step, std::string& why) {
+    using K = ScriptStep::Kind;
+    switch (step.kind) {
+    case K::Ok:
+        window.pressButton(IDOK);
+        return true;
+    case K::Cancel:
+        window.pressButton(IDCANCEL);
+        return true;
+    case K::HelpButton:
+        if (!window.GetDlgItem(ID_HELP)) {
+            why = "the window has no Help button";
+            return false;
+        }
+        window.pressButton(ID_HELP);
+        return true;
+    case K::ChooseFile:
+        why = "no file chooser is open";
+        return false;
+    case K::Answer:
+        return true;
+    default:
+        break;
+    }
+    // Steps that address a control: on a sheet, a person first brings the page to the front.
+    CWnd* container = &window;
+    if (auto* sheet = dynamic_cast<CPropertySheet*>(&window)) {
+        if (step.page > sheet->GetPageCount()) {
+            why = korvane::format("the window has no page %d", step.page);
+            return false;
+        }
+        if (!sheet->SetActivePage(step.page - 1)) {
+            why = korvane::format("page %d cannot be brought to the front", step.page);
+            return false;
+        }
+        container = sheet->GetActivePage();
+    } else if (step.page != 1) {
+        why = "the window has only page 1";
+        return false;
+    }
+    CWnd* c = container->GetDlgItem(step.id);
+    if (!c) {
+        why = korvane::format("there is no control %d on page %d", step.id, step.page);
+        return false;
+    }
+    if (!c->IsWindowVisible()) {
+        why = korvane::format("control %d is hidden", step.id);
+        return false;
+    }
+    if (!c->IsWindowEnabled()) {
+        why = korvane::format("control %d is disabled", step.id);
+        return false;
+    }
+    switch (step.kind) {
+    case K::Set: {
+        if (c->kind() != ControlKind::Edit) {
+            why = korvane::format("control %d is not a value box", step.id);
+            return false;
+        }
+        c->SetFocus();
+        EditVerdict v = c->userEdit(step.text.c_str());
+        if (!v.accepted)
+            why = korvane::format("control %d refused \"%s\": %s", step.id, step.text.c_str(),
+                                  v.reason.c_str());
+        return v.accepted;
+    }
+    case K::Click:
+        if (!c->userClick()) {
+            why = korvane::format("control %d is not a button", step.id);
+            return false;
+        }
+        return true;
+    case K::Select:
+        if (c->kind() != ControlKind::ComboBox && c->kind() != ControlKind::ListBox) {
+            why = korvane::format("control %d is not a combo or list box", step.id);
+            return false;
+        }
+        if (!c->userSelect(step.index)) {
+            why = korvane::format("control %d has no item %d", step.id, step.index);
+            return false;
+        }
+        return true;
+    case K::Cell: {
+        if (c->kind() != ControlKind::ListControl) {
+            why = korvane::format("control %d is not a list", step.id);
+            return false;
+        }
+        EditVerdict v = c->userEditCell(step.row, step.col, step.text.c_str());
+        if (!v.accepted)
+            why = korvane::format("control %d cell %d,%d refused \"%s\": %s", step.id, step.row, step.col,
+                                  step.text.c_str(), v.reason.c_str());
+        return v.accepted;
+    }
+    default:
+        return true;
+    }
+}
+
+int ScriptedPresenter::runModal(CModalWindow& window) {
+    fireTimers(window);
+    while (!window.ended() && !steps_.empty()) {
+        ScriptStep step = steps_.front();
+        steps_.pop_front();
+        std::string why;
+        if (!apply(window, step, why)) {
+            refusal_ = korvane::format("step '%s' refused: %s", step.source.c_str(), why.c_str());
+            window.EndDialog(IDCANCEL);
+            break;
+        }
+        if (afterStep) afterStep(window, step);
+        fireTimers(window);
+    }
+    if (!window.ended() && pressOkAtEnd) {
+        window.pressButton(IDOK);
+        fireTimers(window);
+    }
+    // Nobody is left to act: a window still open (a declined question kept it) is cancelled.
+    if (!window.ended()) window.EndDialog(IDCANCEL);
+    return window.modalResult();
+}
