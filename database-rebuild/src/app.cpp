@@ -1,9 +1,9 @@
 #include "app.h"
 
 #include "command_line.h"
-#include "console_view.h"
+#include "dialog.h"
 #include "log.h"
-#include "run.h"
+#include "platform/presenter.h"
 #include "string_table.h"
 
 #include <climits>
@@ -22,16 +22,41 @@ std::string HelpFilePath(const std::string& modulePath) {
     return ProgramFolder(modulePath) + "KORVANE.HLP";
 }
 
-int RunProgram(const std::vector<std::string>& args) {
-    ConsoleView console;
+namespace {
+// The program's resources are current for as long as it runs.
+class ResourceScope {
+  public:
+    ResourceScope() : previous_(AfxGetResourceHandle()) {
+        AfxRegisterResourceModule(&ZembricResources());
+        AfxSetResourceHandle(&ZembricResources());
+    }
+    ~ResourceScope() {
+        AfxSetResourceHandle(previous_);
+        AfxUnregisterResourceModule(&ZembricResources());
+    }
+    ResourceScope(const ResourceScope&) = delete;
+    ResourceScope& operator=(const ResourceScope&) = delete;
+
+  private:
+    HINSTANCE previous_;
+};
+} // namespace
+
+int RunProgram(const std::vector<std::string>& args, Presenter* visiblePresenter) {
+    ResourceScope resources;
     RunSettings settings;
     if (!ParseCommandLine(args, settings)) {
-        console.ShowMessage(LoadString(IDS_USAGE));
+        AfxMessageBox(LoadString(IDS_USAGE).c_str());
         return 1;
     }
     std::string module = ModulePath(args.empty() ? std::string() : args[0]);
-    CZembricRun run(settings, console, LogFilePath(ProgramFolder(module)));
-    return run.Run() ? 0 : 1;
+    CZembricDlg dialog(settings, LogFilePath(ProgramFolder(module)));
+    Presenter* previous = nullptr;
+    bool swapped = settings.visible && visiblePresenter;
+    if (swapped) previous = setPresenter(visiblePresenter);
+    dialog.DoModal();
+    if (swapped) setPresenter(previous);
+    return dialog.HasRun() && dialog.GetResult() ? 0 : 1;
 }
 
 } // namespace zembric

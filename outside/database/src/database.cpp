@@ -109,10 +109,15 @@ void CBenlowDatabase::OpenFile(const char* path, unsigned level, bool readOnly) 
         // A run issues many small deletions; with a write-ahead log and syncing at checkpoints they
         // cost no disk flush each, and a crash still leaves a consistent file. The file's own journal
         // mode is put back on closing.
-        std::string mode = QueryText("PRAGMA journal_mode");
-        if (!mode.empty() && mode != "wal" && QueryText("PRAGMA journal_mode = WAL") == "wal")
-            restoreJournal_ = mode;
-        Execute("PRAGMA synchronous = NORMAL", kExecuteQuiet);
+        // Best effort: while another connection holds a lock the file keeps its own mode, which only
+        // costs time.
+        try {
+            std::string mode = QueryText("PRAGMA journal_mode");
+            if (!mode.empty() && mode != "wal" && QueryText("PRAGMA journal_mode = WAL") == "wal")
+                restoreJournal_ = mode;
+            Execute("PRAGMA synchronous = NORMAL", kExecuteQuiet);
+        } catch (const CDatabaseException&) {
+        }
     }
 }
 
