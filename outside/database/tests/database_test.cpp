@@ -104,17 +104,6 @@ TEST_F(DatabaseTest, ExecuteRunsOneStatementAndRaisesSqliteMessages) {
     EXPECT_EQ(db_->GetDatabaseLevel(), CString(" (level 0, " + path_ + ")"));
 }
 
-TEST_F(DatabaseTest, TraceSeesChangingStatementsButNotQuietOnes) {
-    std::vector<std::string> seen;
-    CBenlowDatabase::SetStatementTrace([&](const std::string& s) { seen.push_back(s); });
-    db_->Execute("UPDATE [SYS_COMPONENT] SET [Access] = 'A3' WHERE [Component_ID] = 1", kExecuteTraced);
-    db_->Execute("UPDATE [SYS_COMPONENT] SET [Access] = 'A2' WHERE [Component_ID] = 1", kExecuteQuiet);
-    IDBBasicUtil::SetDatabaseVersion(db_, "V8.02", "it's");
-    ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[0], "UPDATE [SYS_COMPONENT] SET [Access] = 'A3' WHERE [Component_ID] = 1");
-    EXPECT_NE(seen[1].find("VALUES ('V8.02', 'it''s', '"), std::string::npos) << seen[1];
-}
-
 TEST_F(DatabaseTest, TableSetWalksFixedRowsAndDeletesTheCurrentOne) {
     db_->OpenTableSet(kTableSetComponent, "[SYS_COMPONENT].[Access] IS NOT NULL", nullptr);
     ASSERT_TRUE(db_->IsTableOpen(kTableSetComponent));
