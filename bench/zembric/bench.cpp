@@ -1,5 +1,5 @@
-// zembric-bench [--dir DIR] [--shell PATH] N...: for each size N, generates a sample component database
-// of N components, times the whole hidden rebuild run on it, and times the sqlite3 shell running the
+// zembric-bench [--dir DIR] [--shell PATH] [--reuse] N...: for each size N, generates a sample component
+// database of N components, times the whole hidden rebuild run on it, and times the sqlite3 shell running the
 // same changing statements and the compaction on a copy of the same file. Prints the figures.
 #include "database/Database.h"
 #include "database/Sample.h"
@@ -84,17 +84,21 @@ int main(int argc, char** argv) {
     std::string dir = "/tmp/zembric-bench";
     std::string shell = "sqlite3";
     std::vector<long> sizes;
+    bool reuse = false;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--dir" && i + 1 < argc) {
             dir = argv[++i];
+        } else if (a == "--reuse") {
+            reuse = true;
         } else if (a == "--shell" && i + 1 < argc) {
             shell = argv[++i];
         } else {
             char* end = nullptr;
             long n = std::strtol(a.c_str(), &end, 10);
             if (*end || n <= 0 || n > 50000000) {
-                std::fprintf(stderr, "usage: %s [--dir DIR] [--shell PATH] COMPONENTS...\n", argv[0]);
+                std::fprintf(stderr, "usage: %s [--dir DIR] [--shell PATH] [--reuse] COMPONENTS...\n",
+                             argv[0]);
                 return 2;
             }
             sizes.push_back(n);
@@ -111,17 +115,22 @@ int main(int argc, char** argv) {
         std::string script = dir + "/bench_" + std::to_string(n) + ".sql";
         std::string log = dir + "/Zembric.log";
 
+        // A pristine file per size, generated once and reused with --reuse.
+        std::string pristine = dir + "/bench_" + std::to_string(n) + ".orig.db";
         korvane_db::SampleOptions o;
         o.components = n;
         o.seed = 2026;
         auto t0 = std::chrono::steady_clock::now();
-        korvane_db::WriteSampleDatabase(db, o);
-        double generate = seconds(t0);
-        long sizeBefore = fileSize(db);
-        if (!copyFile(db, copy)) {
-            std::fprintf(stderr, "cannot copy %s\n", db.c_str());
+        double generate = 0;
+        if (!reuse || fileSize(pristine) <= 0) {
+            korvane_db::WriteSampleDatabase(pristine, o);
+            generate = seconds(t0);
+        }
+        if (!copyFile(pristine, db) || !copyFile(pristine, copy)) {
+            std::fprintf(stderr, "cannot copy %s\n", pristine.c_str());
             return 1;
         }
+        long sizeBefore = fileSize(db);
 
         // The whole hidden run, with its statements recorded for the shell.
         std::vector<std::string> statements;
@@ -149,7 +158,7 @@ int main(int argc, char** argv) {
         // the file back in its own journal mode.
         {
             std::ofstream out(script, std::ios::trunc);
-            out << "PRAGMA journal_mode = WAL;\nPRAGMA synchronous = NORMAL;\n";
+            out << "PRAGMA journal_mode = WAL;\nPRAGMA synchronous = NORMAL;\nPRAGMA cache_size = -65536;\n";
             for (const std::string& st : statements)
                 if (st != "VACUUM") out << st << ";\n";
             out << "PRAGMA journal_mode = DELETE;\nVACUUM;\n";

@@ -92,6 +92,8 @@ bool CZembricRun::Run() {
         }
     } catch (const std::exception& e) {
         ReportException(e);
+    } catch (...) {
+        view_.ShowMessage(LoadString(IDS_ERROR_TABLE) + settings_.dbPath);
     }
     IDBBasicUtil::free_database(&db_);
     waitCursor_ = false;

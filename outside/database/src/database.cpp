@@ -116,6 +116,9 @@ void CBenlowDatabase::OpenFile(const char* path, unsigned level, bool readOnly) 
             if (!mode.empty() && mode != "wal" && QueryText("PRAGMA journal_mode = WAL") == "wal")
                 restoreJournal_ = mode;
             Execute("PRAGMA synchronous = NORMAL", kExecuteQuiet);
+            // Set-wide deletions touch pages all over the mapping tables and their indexes; the default
+            // 2 MiB cache makes them re-read the same pages many times.
+            Execute("PRAGMA cache_size = -65536", kExecuteQuiet);
         } catch (const CDatabaseException&) {
         }
     }
@@ -419,6 +422,7 @@ void IDBBasicUtil::CompactDatabase(const char* path, bool exclusive) {
     CDBComponent db;
     db.OpenFile(path ? path : "", 0, false);
     if (exclusive) db.Execute("PRAGMA locking_mode = EXCLUSIVE", kExecuteQuiet);
+    db.Execute("PRAGMA cache_size = -65536", kExecuteQuiet);
     db.Execute("VACUUM", kExecuteTraced);
 }
 
