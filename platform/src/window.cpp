@@ -16,7 +16,9 @@ UINT RegisterWindowMessage(const char* name) {
 
 // ---------------------------------------------------------------- CWnd
 
-CWnd::~CWnd() = default;
+CWnd::~CWnd() {
+    if (extension_) extension_->controlDestroyed(this);
+}
 
 CWnd* CWnd::GetDlgItem(int id) const {
     for (const auto& c : children_)

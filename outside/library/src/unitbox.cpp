@@ -101,6 +101,10 @@ CUserDefValueSpinUnitBox::~CUserDefValueSpinUnitBox() {
     }
 }
 
+void CUserDefValueSpinUnitBox::controlDestroyed(CWnd* control) {
+    if (control == edit_) edit_ = nullptr;
+}
+
 BOOL CUserDefValueSpinUnitBox::Create(int editId, int, int, int, double, double, int listWidth, CWnd* parent,
                                       int, bool, bool, int, double, bool) {
     parent_ = parent;

@@ -68,6 +68,8 @@ struct EditVerdict {
 class ControlExtension {
   public:
     virtual ~ControlExtension() = default;
+    // The control is being destroyed (its window closed): the extension must let go of it.
+    virtual void controlDestroyed(CWnd* control) = 0;
 };
 
 // What a presenter needs of a value-with-unit box: its unit choices and spin buttons.

@@ -71,6 +71,7 @@ class CUserDefValueSpinUnitBox : public CUserDefValueSpinParent, public ValueBox
     EditVerdict chooseUnit(int index) override;
     EditVerdict spin(int steps) override;
     int unitListWidth() const override { return listWidth_; }
+    void controlDestroyed(CWnd* control) override;
 
     // A typed text or a value from the spin buttons or unit list: checked against the limits, taken,
     // shown and announced to the parent with "User_Def_Data_Changed".
