@@ -11,21 +11,21 @@ namespace korvane {
 
 namespace {
 
-std::string vprintfPiece(const char* spec, va_list args) {
+std::string vprintfPiece(const char* conversion, va_list args) {
     va_list copy;
     va_copy(copy, args);
-    int n = std::vsnprintf(nullptr, 0, spec, copy);
+    int n = std::vsnprintf(nullptr, 0, conversion, copy);
     va_end(copy);
     if (n <= 0) return {};
     std::vector<char> buf(static_cast<size_t>(n) + 1);
-    std::vsnprintf(buf.data(), buf.size(), spec, args);
+    std::vsnprintf(buf.data(), buf.size(), conversion, args);
     return std::string(buf.data(), static_cast<size_t>(n));
 }
 
-std::string printfPiece(const char* spec, ...) {
+std::string printfPiece(const char* conversion, ...) {
     va_list args;
-    va_start(args, spec);
-    std::string s = vprintfPiece(spec, args);
+    va_start(args, conversion);
+    std::string s = vprintfPiece(conversion, args);
     va_end(args);
     return s;
 }
@@ -127,14 +127,14 @@ std::string vformat(const char* fmt, va_list args) {
 
         // Each conversion is formatted without its width; padding comes last so that a widened
         // exponent still honours the width.
-        std::string spec = "%" + flags;
+        std::string conversion = "%" + flags;
         if (precStar) {
-            spec += prec >= 0 ? "." + std::to_string(prec) : "";
+            conversion += prec >= 0 ? "." + std::to_string(prec) : "";
         } else {
-            spec += precision;
+            conversion += precision;
         }
-        spec += length;
-        spec += conv;
+        conversion += length;
+        conversion += conv;
         std::string piece;
         switch (conv) {
         case 'd':
@@ -145,37 +145,37 @@ std::string vformat(const char* fmt, va_list args) {
         case 'o':
         case 'c':
             if (length == "ll" || length == "q" || length == "j")
-                piece = printfPiece(spec.c_str(), va_arg(ap, long long));
+                piece = printfPiece(conversion.c_str(), va_arg(ap, long long));
             else if (length == "l" || length == "z" || length == "t")
-                piece = printfPiece(spec.c_str(), va_arg(ap, long));
+                piece = printfPiece(conversion.c_str(), va_arg(ap, long));
             else
-                piece = printfPiece(spec.c_str(), va_arg(ap, int));
+                piece = printfPiece(conversion.c_str(), va_arg(ap, int));
             break;
         case 'e':
         case 'E':
         case 'g':
         case 'G':
             if (length == "L")
-                piece = widenExponent(printfPiece(spec.c_str(), va_arg(ap, long double)));
+                piece = widenExponent(printfPiece(conversion.c_str(), va_arg(ap, long double)));
             else
-                piece = widenExponent(printfPiece(spec.c_str(), va_arg(ap, double)));
+                piece = widenExponent(printfPiece(conversion.c_str(), va_arg(ap, double)));
             break;
         case 'f':
         case 'F':
         case 'a':
         case 'A':
             if (length == "L")
-                piece = printfPiece(spec.c_str(), va_arg(ap, long double));
+                piece = printfPiece(conversion.c_str(), va_arg(ap, long double));
             else
-                piece = printfPiece(spec.c_str(), va_arg(ap, double));
+                piece = printfPiece(conversion.c_str(), va_arg(ap, double));
             break;
         case 's': {
             const char* s = va_arg(ap, const char*);
-            piece = printfPiece(spec.c_str(), s ? s : "(null)");
+            piece = printfPiece(conversion.c_str(), s ? s : "(null)");
             break;
         }
         case 'p':
-            piece = printfPiece(spec.c_str(), va_arg(ap, void*));
+            piece = printfPiece(conversion.c_str(), va_arg(ap, void*));
             break;
         default:
             // Unknown conversion: copy it as text rather than guess at the argument list.
