@@ -59,13 +59,15 @@ std::vector<PluginFile> findPlugins() {
             if (it->path().extension() != ".so") continue;
             std::string name = it->path().stem().string();
             // The first folder that has a deliverable wins.
-            bool seen = std::any_of(found.begin(), found.end(),
-                                    [&](const PluginFile& p) { return strcasecmp(p.name.c_str(), name.c_str()) == 0; });
+            bool seen = std::any_of(found.begin(), found.end(), [&](const PluginFile& p) {
+                return strcasecmp(p.name.c_str(), name.c_str()) == 0;
+            });
             if (!seen) found.push_back({name, it->path()});
         }
     }
-    std::sort(found.begin(), found.end(),
-              [](const PluginFile& a, const PluginFile& b) { return strcasecmp(a.name.c_str(), b.name.c_str()) < 0; });
+    std::sort(found.begin(), found.end(), [](const PluginFile& a, const PluginFile& b) {
+        return strcasecmp(a.name.c_str(), b.name.c_str()) < 0;
+    });
     return found;
 }
 
@@ -82,7 +84,8 @@ bool load(const PluginFile& p, Loaded& out, std::string& error) {
     out.handle = dlopen(p.path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!out.handle) {
         const char* e = dlerror();
-        error = korvane::format("plug-in %s (%s) cannot be loaded: %s", p.name.c_str(), p.path.c_str(), e ? e : "?");
+        error = korvane::format("plug-in %s (%s) cannot be loaded: %s", p.name.c_str(), p.path.c_str(),
+                                e ? e : "?");
         return false;
     }
     out.name = reinterpret_cast<NameFn>(dlsym(out.handle, "GetModelMakerName"));
@@ -96,12 +99,13 @@ bool load(const PluginFile& p, Loaded& out, std::string& error) {
 }
 
 int usage() {
-    std::fputs("usage: korvane-host list\n"
-               "       korvane-host run DELIVERABLE [STEP ...]\n"
-               "       korvane-host run DELIVERABLE --script FILE\n"
-               "steps: --set [P:]ID=VALUE  --click [P:]ID  --select [P:]ID=INDEX  --cell [P:]ID:ROW,COL=TEXT\n"
-               "       --answer yes|no  --ok  --cancel  --help-button\n",
-               stderr);
+    std::fputs(
+        "usage: korvane-host list\n"
+        "       korvane-host run DELIVERABLE [STEP ...]\n"
+        "       korvane-host run DELIVERABLE --script FILE\n"
+        "steps: --set [P:]ID=VALUE  --click [P:]ID  --select [P:]ID=INDEX  --cell [P:]ID:ROW,COL=TEXT\n"
+        "       --answer yes|no  --ok  --cancel  --help-button\n",
+        stderr);
     return 2;
 }
 
@@ -123,7 +127,9 @@ int list() {
 }
 
 bool parseArgs(int argc, char** argv, int first, std::vector<ScriptStep>& steps, std::string& error) {
-    auto takesValue = [](const std::string& verb) { return verb != "ok" && verb != "cancel" && verb != "help-button"; };
+    auto takesValue = [](const std::string& verb) {
+        return verb != "ok" && verb != "cancel" && verb != "help-button";
+    };
     for (int i = first; i < argc; ++i) {
         std::string a = argv[i];
         if (a.rfind("--", 0) != 0) {
@@ -151,7 +157,8 @@ bool parseArgs(int argc, char** argv, int first, std::vector<ScriptStep>& steps,
                 line = line.substr(b);
                 size_t sp = line.find_first_of(" \t");
                 std::string v = line.substr(0, sp);
-                std::string arg = sp == std::string::npos ? "" : line.substr(line.find_first_not_of(" \t", sp));
+                std::string arg =
+                    sp == std::string::npos ? "" : line.substr(line.find_first_not_of(" \t", sp));
                 auto step = parseScriptStep(v, arg, error);
                 if (!step) {
                     error = korvane::format("%s line %d: %s", argv[i], number, error.c_str());
@@ -161,7 +168,8 @@ bool parseArgs(int argc, char** argv, int first, std::vector<ScriptStep>& steps,
             }
             continue;
         }
-        static const char* const known[] = {"set", "click", "select", "cell", "answer", "ok", "cancel", "help-button"};
+        static const char* const known[] = {"set",    "click", "select", "cell",
+                                            "answer", "ok",    "cancel", "help-button"};
         if (std::none_of(std::begin(known), std::end(known), [&](const char* k) { return verb == k; })) {
             error = korvane::format("unknown step '%s'", a.c_str());
             return false;
@@ -190,8 +198,9 @@ int run(int argc, char** argv) {
         return 2;
     }
     auto plugins = findPlugins();
-    auto it = std::find_if(plugins.begin(), plugins.end(),
-                           [&](const PluginFile& p) { return strcasecmp(p.name.c_str(), wanted.c_str()) == 0; });
+    auto it = std::find_if(plugins.begin(), plugins.end(), [&](const PluginFile& p) {
+        return strcasecmp(p.name.c_str(), wanted.c_str()) == 0;
+    });
     if (it == plugins.end()) {
         std::fprintf(stderr, "korvane-host: no plug-in named %s\n", wanted.c_str());
         return 2;
@@ -204,12 +213,15 @@ int run(int argc, char** argv) {
 
     ScriptedPresenter script(std::move(steps));
     script.onMessageBox = [](const RecordedMessageBox& b) {
-        const char* answer = b.answer == IDYES ? "Yes" : b.answer == IDNO ? "No" : b.answer == IDCANCEL ? "Cancel" : "OK";
+        const char* answer = b.answer == IDYES      ? "Yes"
+                             : b.answer == IDNO     ? "No"
+                             : b.answer == IDCANCEL ? "Cancel"
+                                                    : "OK";
         std::fprintf(stderr, "message box: %s [%s]\n", b.request.text.GetString(), answer);
     };
     script.onHelp = [](const HelpRequest& h) {
-        std::fprintf(stderr, "help: %s context %lu (0x%lX)\n", h.module.c_str(), static_cast<unsigned long>(h.context),
-                     static_cast<unsigned long>(h.context));
+        std::fprintf(stderr, "help: %s context %lu (0x%lX)\n", h.module.c_str(),
+                     static_cast<unsigned long>(h.context), static_cast<unsigned long>(h.context));
     };
     Presenter* previous = setPresenter(&script);
     CString text;

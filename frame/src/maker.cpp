@@ -12,10 +12,16 @@ const RegisteredMessages g_messages{
     RegisterWindowMessage("Select_Unit_Data_Happen"), RegisterWindowMessage("Destroy_Unit_List_Window")};
 } // namespace
 
-const RegisteredMessages& messages() { return g_messages; }
+const RegisteredMessages& messages() {
+    return g_messages;
+}
 
-HINSTANCE instance() { return g_instance; }
-void setInstance(HINSTANCE h) { g_instance = h; }
+HINSTANCE instance() {
+    return g_instance;
+}
+void setInstance(HINSTANCE h) {
+    g_instance = h;
+}
 
 void setUpBox(CUserDefValueSpinUnitBox& box, const UnitBoxSetup& r, bool unitByName) {
     if (unitByName) {
@@ -94,7 +100,8 @@ BOOL CMakerPage::OnInitDialog() {
         m_labels.push_back(GetDlgItem(kPageLabelBase + k));
         createBox(box(k), kPageEditBase + k, *this);
     }
-    for (int k = 0; k < boxCount(); ++k) frame::setUpBox(box(k), m_setup[static_cast<size_t>(k)]);
+    for (int k = 0; k < boxCount(); ++k)
+        frame::setUpBox(box(k), m_setup[static_cast<size_t>(k)]);
     controlSetup();
     UpdateData(false);
     m_bInitialised = true;
@@ -103,12 +110,14 @@ BOOL CMakerPage::OnInitDialog() {
 }
 
 void CMakerPage::DoDataExchange(CDataExchange* pDX) {
-    for (int k = 0; k < boxCount(); ++k) box(k).DDX_Double(pDX, m_values[static_cast<size_t>(k)]);
+    for (int k = 0; k < boxCount(); ++k)
+        box(k).DDX_Double(pDX, m_values[static_cast<size_t>(k)]);
 }
 
 // ---------------------------------------------------------------- sheet
 
-CMakerSheet::CMakerSheet(CString& text, unsigned captionId) : CPropertySheet(captionId, nullptr, 0), m_text(text) {
+CMakerSheet::CMakerSheet(CString& text, unsigned captionId)
+    : CPropertySheet(captionId, nullptr, 0), m_text(text) {
     m_psh.dwFlags |= PSH_HASHELP | PSH_NOAPPLYNOW;
     m_text.Empty();
     OnClicked(IDOK, [this] { onOk(); });
@@ -119,7 +128,8 @@ BOOL CMakerSheet::OnInitDialog() {
     CPropertySheet::OnInitDialog();
     CenterWindow();
     formatCaption();
-    for (int i = GetPageCount() - 1; i >= 0; --i) SetActivePage(i);
+    for (int i = GetPageCount() - 1; i >= 0; --i)
+        SetActivePage(i);
     return 1;
 }
 
@@ -172,7 +182,8 @@ BOOL CMakerDialog::OnInitDialog() {
 }
 
 void CMakerDialog::DoDataExchange(CDataExchange* pDX) {
-    for (int k = 0; k < boxCount(); ++k) box(k).DDX_Double(pDX, m_values[static_cast<size_t>(k)]);
+    for (int k = 0; k < boxCount(); ++k)
+        box(k).DDX_Double(pDX, m_values[static_cast<size_t>(k)]);
 }
 
 void CMakerDialog::onOk() {

@@ -12,6 +12,8 @@ void appendLines(CString& text, std::initializer_list<const char*> lines) {
     }
 }
 
-CString dateText(const char* format) { return CString(korvane::formatTime(format, korvane::clock().localNow())); }
+CString dateText(const char* format) {
+    return CString(korvane::formatTime(format, korvane::clock().localNow()));
+}
 
 } // namespace frame

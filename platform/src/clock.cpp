@@ -15,7 +15,7 @@ std::tm localTimeOf(std::time_t seconds) {
 namespace {
 
 class SystemClock final : public Clock {
-public:
+  public:
     std::tm localNow() override {
         if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH")) {
             char* end = nullptr;
@@ -37,7 +37,9 @@ Clock* current = nullptr;
 
 } // namespace
 
-Clock& clock() { return current ? *current : systemClock; }
+Clock& clock() {
+    return current ? *current : systemClock;
+}
 
 Clock* setClock(Clock* c) {
     Clock* previous = current;

@@ -8,7 +8,9 @@
 
 CString::~CString() = default;
 
-void CString::Empty() { s_.clear(); }
+void CString::Empty() {
+    s_.clear();
+}
 
 CString& CString::operator+=(const CString& o) {
     s_ += o.s_;
@@ -52,8 +54,12 @@ int CString::Find(const char* sub, int start) const {
     size_t at = s_.find(sub ? sub : "", clampIndex(start, s_.size()));
     return at == std::string::npos ? -1 : static_cast<int>(at);
 }
-CString CString::Left(int n) const { return CString(s_.substr(0, clampIndex(n, s_.size()))); }
-CString CString::Mid(int first) const { return CString(s_.substr(clampIndex(first, s_.size()))); }
+CString CString::Left(int n) const {
+    return CString(s_.substr(0, clampIndex(n, s_.size())));
+}
+CString CString::Mid(int first) const {
+    return CString(s_.substr(clampIndex(first, s_.size())));
+}
 CString CString::Mid(int first, int n) const {
     size_t f = clampIndex(first, s_.size());
     return CString(s_.substr(f, clampIndex(n, s_.size() - f)));
@@ -64,21 +70,29 @@ CString CString::Right(int n) const {
 }
 CString& CString::TrimLeft() {
     size_t i = 0;
-    while (i < s_.size() && std::isspace(static_cast<unsigned char>(s_[i]))) ++i;
+    while (i < s_.size() && std::isspace(static_cast<unsigned char>(s_[i])))
+        ++i;
     s_.erase(0, i);
     return *this;
 }
 CString& CString::TrimRight() {
-    while (!s_.empty() && std::isspace(static_cast<unsigned char>(s_.back()))) s_.pop_back();
+    while (!s_.empty() && std::isspace(static_cast<unsigned char>(s_.back())))
+        s_.pop_back();
     return *this;
 }
-CString& CString::Trim() { return TrimRight().TrimLeft(); }
+CString& CString::Trim() {
+    return TrimRight().TrimLeft();
+}
 CString& CString::MakeUpper() {
-    for (auto& c : s_) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (auto& c : s_)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return *this;
 }
 CString& CString::MakeLower() {
-    for (auto& c : s_) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (auto& c : s_)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return *this;
 }
-int CString::CompareNoCase(const char* other) const { return strcasecmp(s_.c_str(), other ? other : ""); }
+int CString::CompareNoCase(const char* other) const {
+    return strcasecmp(s_.c_str(), other ? other : "");
+}

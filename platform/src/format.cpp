@@ -92,7 +92,8 @@ std::string vformat(const char* fmt, va_list args) {
             ++p;
         } else if (std::isdigit(static_cast<unsigned char>(*p))) {
             width = 0;
-            while (std::isdigit(static_cast<unsigned char>(*p))) width = width * 10 + (*p++ - '0');
+            while (std::isdigit(static_cast<unsigned char>(*p)))
+                width = width * 10 + (*p++ - '0');
         }
         std::string precision;
         if (*p == '.') {
@@ -100,11 +101,13 @@ std::string vformat(const char* fmt, va_list args) {
             if (*p == '*') {
                 precision += *p++;
             } else {
-                while (std::isdigit(static_cast<unsigned char>(*p))) precision += *p++;
+                while (std::isdigit(static_cast<unsigned char>(*p)))
+                    precision += *p++;
             }
         }
         std::string length;
-        while (*p && std::strchr("hlLqjzt", *p)) length += *p++;
+        while (*p && std::strchr("hlLqjzt", *p))
+            length += *p++;
         char conv = *p;
         if (!conv) {
             out.append(start, p);

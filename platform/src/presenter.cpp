@@ -7,7 +7,7 @@ namespace {
 // Without a presenter nobody can answer: windows are cancelled, questions answered No, and what would
 // have been shown is written to standard error so that it is not lost.
 class HeadlessPresenter final : public Presenter {
-public:
+  public:
     int runModal(CModalWindow& window) override {
         window.EndDialog(IDCANCEL);
         return IDCANCEL;
@@ -28,7 +28,9 @@ HelpRequest helpTarget;
 
 } // namespace
 
-Presenter& presenter() { return current ? *current : headless; }
+Presenter& presenter() {
+    return current ? *current : headless;
+}
 
 Presenter* setPresenter(Presenter* p) {
     Presenter* previous = current;
@@ -49,12 +51,19 @@ int AfxMessageBox(const CString& text, UINT type, UINT helpId) {
     return AfxMessageBox(text.GetString(), type, helpId);
 }
 
-void AfxSetHelpTarget(const std::string& module, std::uintptr_t context) { helpTarget = {module, context}; }
-HelpRequest AfxGetHelpTarget() { return helpTarget; }
+void AfxSetHelpTarget(const std::string& module, std::uintptr_t context) {
+    helpTarget = {module, context};
+}
+HelpRequest AfxGetHelpTarget() {
+    return helpTarget;
+}
 
-void AfxPumpMessages() { presenter().pump(); }
+void AfxPumpMessages() {
+    presenter().pump();
+}
 
-CFileDialog::CFileDialog(bool open, const char* defaultExt, const char* fileName, unsigned, const char* filter) {
+CFileDialog::CFileDialog(bool open, const char* defaultExt, const char* fileName, unsigned,
+                         const char* filter) {
     m_request.open = open;
     m_request.defaultExt = defaultExt;
     m_request.initialName = fileName;

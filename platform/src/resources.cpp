@@ -27,8 +27,12 @@ HINSTANCE AfxFindResourceModule(const char* name) {
     return nullptr;
 }
 
-HINSTANCE AfxGetResourceHandle() { return currentHandle; }
-void AfxSetResourceHandle(HINSTANCE h) { currentHandle = h; }
+HINSTANCE AfxGetResourceHandle() {
+    return currentHandle;
+}
+void AfxSetResourceHandle(HINSTANCE h) {
+    currentHandle = h;
+}
 
 const DialogTemplate* AfxFindDialogTemplate(unsigned id) {
     if (currentHandle) {

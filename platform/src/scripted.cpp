@@ -21,12 +21,14 @@ bool parseInt(const std::string& s, int& out) {
 bool parseTarget(const std::string& s, ScriptStep& step) {
     size_t colon = s.find(':');
     if (colon == std::string::npos) return parseInt(s, step.id);
-    return parseInt(s.substr(0, colon), step.page) && step.page >= 1 && parseInt(s.substr(colon + 1), step.id);
+    return parseInt(s.substr(0, colon), step.page) && step.page >= 1 &&
+           parseInt(s.substr(colon + 1), step.id);
 }
 
 } // namespace
 
-std::optional<ScriptStep> parseScriptStep(const std::string& verb, const std::string& arg, std::string& error) {
+std::optional<ScriptStep> parseScriptStep(const std::string& verb, const std::string& arg,
+                                          std::string& error) {
     ScriptStep step;
     step.source = arg.empty() ? verb : verb + " " + arg;
     using K = ScriptStep::Kind;
@@ -37,13 +39,15 @@ std::optional<ScriptStep> parseScriptStep(const std::string& verb, const std::st
     if (verb == "set" || verb == "select") {
         size_t eq = arg.find('=');
         if (eq == std::string::npos) return bad("expected [P:]ID=VALUE");
-        if (!parseTarget(arg.substr(0, eq), step)) return bad("expected a control ID, optionally after a page and ':'");
+        if (!parseTarget(arg.substr(0, eq), step))
+            return bad("expected a control ID, optionally after a page and ':'");
         if (verb == "set") {
             step.kind = K::Set;
             step.text = arg.substr(eq + 1);
         } else {
             step.kind = K::Select;
-            if (!parseInt(arg.substr(eq + 1), step.index) || step.index < 0) return bad("expected an item index from 0");
+            if (!parseInt(arg.substr(eq + 1), step.index) || step.index < 0)
+                return bad("expected an item index from 0");
         }
         return step;
     }
@@ -59,7 +63,8 @@ std::optional<ScriptStep> parseScriptStep(const std::string& verb, const std::st
         size_t comma = arg.find(',', colon == std::string::npos ? 0 : colon);
         if (eq == std::string::npos || colon == std::string::npos || comma == std::string::npos || comma > eq)
             return bad("expected [P:]ID:ROW,COL=TEXT");
-        if (!parseTarget(arg.substr(0, colon), step) || !parseInt(arg.substr(colon + 1, comma - colon - 1), step.row) ||
+        if (!parseTarget(arg.substr(0, colon), step) ||
+            !parseInt(arg.substr(colon + 1, comma - colon - 1), step.row) ||
             !parseInt(arg.substr(comma + 1, eq - comma - 1), step.col) || step.row < 0 || step.col < 0)
             return bad("expected [P:]ID:ROW,COL=TEXT");
         step.text = arg.substr(eq + 1);
@@ -79,10 +84,14 @@ std::optional<ScriptStep> parseScriptStep(const std::string& verb, const std::st
         return step;
     }
     if (!arg.empty()) return bad("takes no argument");
-    if (verb == "ok") step.kind = K::Ok;
-    else if (verb == "cancel") step.kind = K::Cancel;
-    else if (verb == "help-button") step.kind = K::HelpButton;
-    else return bad("unknown step");
+    if (verb == "ok")
+        step.kind = K::Ok;
+    else if (verb == "cancel")
+        step.kind = K::Cancel;
+    else if (verb == "help-button")
+        step.kind = K::HelpButton;
+    else
+        return bad("unknown step");
     return step;
 }
 
@@ -90,8 +99,10 @@ ScriptedPresenter::ScriptedPresenter(std::vector<ScriptStep> steps) {
     // Answers are queued in order up front: a question may come before the step that lists its answer
     // is reached (the questions of OK come after every step).
     for (auto& s : steps) {
-        if (s.kind == ScriptStep::Kind::Answer) answers_.push_back(s.yes);
-        else steps_.push_back(std::move(s));
+        if (s.kind == ScriptStep::Kind::Answer)
+            answers_.push_back(s.yes);
+        else
+            steps_.push_back(std::move(s));
     }
 }
 
@@ -137,7 +148,8 @@ void ScriptedPresenter::fireTimers(CModalWindow& window) {
             if (!due.count(id)) due[id] = now + std::max(1u, ms);
         for (auto it = due.begin(); it != due.end();)
             it = window.timers().count(it->first) ? std::next(it) : due.erase(it);
-        auto next = std::min_element(due.begin(), due.end(), [](auto& a, auto& b) { return a.second < b.second; });
+        auto next =
+            std::min_element(due.begin(), due.end(), [](auto& a, auto& b) { return a.second < b.second; });
         now = next->second;
         UINT id = next->first;
         due.erase(next);
@@ -206,7 +218,9 @@ bool ScriptedPresenter::apply(CModalWindow& window, const ScriptStep& step, std:
         }
         c->SetFocus();
         EditVerdict v = c->userEdit(step.text.c_str());
-        if (!v.accepted) why = korvane::format("control %d refused \"%s\": %s", step.id, step.text.c_str(), v.reason.c_str());
+        if (!v.accepted)
+            why = korvane::format("control %d refused \"%s\": %s", step.id, step.text.c_str(),
+                                  v.reason.c_str());
         return v.accepted;
     }
     case K::Click:
@@ -231,8 +245,9 @@ bool ScriptedPresenter::apply(CModalWindow& window, const ScriptStep& step, std:
             return false;
         }
         EditVerdict v = c->userEditCell(step.row, step.col, step.text.c_str());
-        if (!v.accepted) why = korvane::format("control %d cell %d,%d refused \"%s\": %s", step.id, step.row, step.col,
-                                               step.text.c_str(), v.reason.c_str());
+        if (!v.accepted)
+            why = korvane::format("control %d cell %d,%d refused \"%s\": %s", step.id, step.row, step.col,
+                                  step.text.c_str(), v.reason.c_str());
         return v.accepted;
     }
     default:
@@ -251,6 +266,7 @@ int ScriptedPresenter::runModal(CModalWindow& window) {
             window.EndDialog(IDCANCEL);
             break;
         }
+        if (afterStep) afterStep(window, step);
         fireTimers(window);
     }
     if (!window.ended() && pressOkAtEnd) {

@@ -16,7 +16,9 @@ UINT RegisterWindowMessage(const char* name) {
 
 // ---------------------------------------------------------------- CWnd
 
-CWnd::~CWnd() = default;
+CWnd::~CWnd() {
+    if (extension_) extension_->controlDestroyed(this);
+}
 
 CWnd* CWnd::GetDlgItem(int id) const {
     for (const auto& c : children_)
@@ -26,13 +28,20 @@ CWnd* CWnd::GetDlgItem(int id) const {
 
 CModalWindow* CWnd::topLevel() {
     CWnd* w = this;
-    while (w->parent_) w = w->parent_;
+    while (w->parent_)
+        w = w->parent_;
     return dynamic_cast<CModalWindow*>(w);
 }
 
-void CWnd::SetWindowText(const char* text) { text_ = text ? text : ""; }
-void CWnd::EnableWindow(bool enable) { enabled_ = enable; }
-void CWnd::ShowWindow(int cmd) { visible_ = cmd != SW_HIDE; }
+void CWnd::SetWindowText(const char* text) {
+    text_ = text ? text : "";
+}
+void CWnd::EnableWindow(bool enable) {
+    enabled_ = enable;
+}
+void CWnd::ShowWindow(int cmd) {
+    visible_ = cmd != SW_HIDE;
+}
 
 void CWnd::SetFocus() {
     if (CModalWindow* top = topLevel()) top->setFocusTo(this);
@@ -47,7 +56,9 @@ CString CWnd::GetDlgItemText(int id) const {
     return c ? c->text_ : CString();
 }
 
-void CWnd::SetCheck(int state) { check_ = state; }
+void CWnd::SetCheck(int state) {
+    check_ = state;
+}
 
 void CWnd::CheckDlgButton(int id, int state) {
     if (CWnd* c = GetDlgItem(id)) c->SetCheck(state);
@@ -92,8 +103,10 @@ int CWnd::InsertString(int index, const char* text) {
 int CWnd::DeleteString(int index) {
     if (index < 0 || index >= GetCount()) return LB_ERR;
     items_.erase(items_.begin() + index);
-    if (selection_ == index) selection_ = -1;
-    else if (selection_ > index) --selection_;
+    if (selection_ == index)
+        selection_ = -1;
+    else if (selection_ > index)
+        --selection_;
     return GetCount();
 }
 
@@ -128,7 +141,8 @@ int CWnd::InsertColumn(int col, const char* heading, int width) {
     if (col < 0 || col > static_cast<int>(columns_.size())) col = static_cast<int>(columns_.size());
     columns_.insert(columns_.begin() + col, CString(heading));
     columnWidths_.insert(columnWidths_.begin() + col, width);
-    for (auto& row : cells_) row.insert(row.begin() + std::min<size_t>(static_cast<size_t>(col), row.size()), {});
+    for (auto& row : cells_)
+        row.insert(row.begin() + std::min<size_t>(static_cast<size_t>(col), row.size()), {});
     return col;
 }
 
@@ -172,7 +186,9 @@ LRESULT CWnd::SendMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProc(msg, wParam, lParam);
 }
 
-LRESULT CWnd::DefWindowProc(UINT, WPARAM, LPARAM) { return 0; }
+LRESULT CWnd::DefWindowProc(UINT, WPARAM, LPARAM) {
+    return 0;
+}
 
 bool CWnd::OnCommand(int id, int code) {
     auto& map = code == BN_CLICKED ? clicked_ : code == CBN_SELCHANGE ? selChange_ : editChange_;
@@ -192,13 +208,15 @@ bool CWnd::userClick() {
         // the next control that is not a radio button or starts a group of its own.
         if (parent_) {
             auto& sib = parent_->children_;
-            auto self = std::find_if(sib.begin(), sib.end(), [this](const auto& c) { return c.get() == this; });
+            auto self =
+                std::find_if(sib.begin(), sib.end(), [this](const auto& c) { return c.get() == this; });
             auto first = self;
             while (first != sib.begin() && !((*first)->style_ & kStyleGroup) &&
                    (*(first - 1))->kind_ == ControlKind::RadioButton)
                 --first;
             for (auto it = first; it != sib.end(); ++it) {
-                if ((*it)->kind_ != ControlKind::RadioButton || (it != first && ((*it)->style_ & kStyleGroup)))
+                if ((*it)->kind_ != ControlKind::RadioButton ||
+                    (it != first && ((*it)->style_ & kStyleGroup)))
                     break;
                 (*it)->check_ = BST_UNCHECKED;
             }
@@ -244,7 +262,8 @@ EditVerdict CWnd::userEdit(const char* text) {
 
 EditVerdict CWnd::userEditCell(int row, int col, const char* text) {
     if (kind_ != ControlKind::ListControl) return {false, "the control is not a list"};
-    if (row < 0 || row >= GetItemCount() || col < 0 || col >= static_cast<int>(std::max<size_t>(columns_.size(), 1)))
+    if (row < 0 || row >= GetItemCount() || col < 0 ||
+        col >= static_cast<int>(std::max<size_t>(columns_.size(), 1)))
         return {false, "no such cell"};
     CString previous = GetItemText(row, col);
     SetItemText(row, col, text);
@@ -280,7 +299,8 @@ void CWnd::createControls(const DialogTemplate& t) {
     children_.clear();
     text_ = t.caption;
     rect_ = {0, 0, t.width, t.height};
-    for (const auto& ct : t.controls) addControl(ct);
+    for (const auto& ct : t.controls)
+        addControl(ct);
     created_ = true;
 }
 
@@ -299,21 +319,26 @@ void CWnd::destroyControls() {
 void DDX_Text(CDataExchange* pDX, int id, CString& value) {
     CWnd* c = pDX->m_pDlgWnd->GetDlgItem(id);
     if (!c) return;
-    if (pDX->m_bSaveAndValidate) value = c->GetWindowText();
-    else c->SetWindowText(value);
+    if (pDX->m_bSaveAndValidate)
+        value = c->GetWindowText();
+    else
+        c->SetWindowText(value);
 }
 
 void DDX_Check(CDataExchange* pDX, int id, int& value) {
     CWnd* c = pDX->m_pDlgWnd->GetDlgItem(id);
     if (!c) return;
-    if (pDX->m_bSaveAndValidate) value = c->GetCheck();
-    else c->SetCheck(value);
+    if (pDX->m_bSaveAndValidate)
+        value = c->GetCheck();
+    else
+        c->SetCheck(value);
 }
 
 void DDX_Radio(CDataExchange* pDX, int firstId, int& value) {
     CWnd* w = pDX->m_pDlgWnd;
     const auto& kids = w->children();
-    auto first = std::find_if(kids.begin(), kids.end(), [&](const auto& c) { return c->GetDlgCtrlID() == firstId; });
+    auto first =
+        std::find_if(kids.begin(), kids.end(), [&](const auto& c) { return c->GetDlgCtrlID() == firstId; });
     if (first == kids.end()) return;
     if (pDX->m_bSaveAndValidate) value = -1;
     int index = 0;
@@ -331,8 +356,10 @@ void DDX_Radio(CDataExchange* pDX, int firstId, int& value) {
 void DDX_CBIndex(CDataExchange* pDX, int id, int& value) {
     CWnd* c = pDX->m_pDlgWnd->GetDlgItem(id);
     if (!c) return;
-    if (pDX->m_bSaveAndValidate) value = c->GetCurSel();
-    else c->SetCurSel(value);
+    if (pDX->m_bSaveAndValidate)
+        value = c->GetCurSel();
+    else
+        c->SetCurSel(value);
 }
 
 // ---------------------------------------------------------------- modal windows
@@ -347,11 +374,19 @@ void CModalWindow::beginModal() {
     result_ = 0;
 }
 
-void CModalWindow::SetTimer(UINT id, UINT elapseMs) { timers_[id] = elapseMs; }
-void CModalWindow::KillTimer(UINT id) { timers_.erase(id); }
+void CModalWindow::SetTimer(UINT id, UINT elapseMs) {
+    timers_[id] = elapseMs;
+}
+void CModalWindow::KillTimer(UINT id) {
+    timers_.erase(id);
+}
 
-void CModalWindow::OnOK() { EndDialog(IDOK); }
-void CModalWindow::OnCancel() { EndDialog(IDCANCEL); }
+void CModalWindow::OnOK() {
+    EndDialog(IDOK);
+}
+void CModalWindow::OnCancel() {
+    EndDialog(IDCANCEL);
+}
 
 bool CModalWindow::pressButton(int id) {
     // A handler in the window's own message map takes precedence over the defaults.
@@ -408,7 +443,8 @@ void CDialog::NextDlgCtrl() {
     CModalWindow* top = topLevel();
     if (!top) return;
     const auto& kids = children();
-    auto it = std::find_if(kids.begin(), kids.end(), [&](const auto& c) { return c.get() == top->GetFocus(); });
+    auto it =
+        std::find_if(kids.begin(), kids.end(), [&](const auto& c) { return c.get() == top->GetFocus(); });
     for (size_t n = 0; n < kids.size(); ++n) {
         it = (it == kids.end() || it + 1 == kids.end()) ? kids.begin() : it + 1;
         CWnd* c = it->get();
@@ -420,18 +456,24 @@ void CDialog::NextDlgCtrl() {
     }
 }
 
-void CDialog::defaultHelp() { presenter().help(AfxGetHelpTarget()); }
+void CDialog::defaultHelp() {
+    presenter().help(AfxGetHelpTarget());
+}
 
 CPropertyPage::CPropertyPage(unsigned templateId) : CDialog(templateId) {}
 
 BOOL CPropertyPage::OnSetActive() {
     // The first activation follows the page's initialisation, which already loaded the controls.
-    if (firstSetActive_) firstSetActive_ = false;
-    else UpdateData(false);
+    if (firstSetActive_)
+        firstSetActive_ = false;
+    else
+        UpdateData(false);
     return 1;
 }
 
-BOOL CPropertyPage::OnKillActive() { return UpdateData(true) ? 1 : 0; }
+BOOL CPropertyPage::OnKillActive() {
+    return UpdateData(true) ? 1 : 0;
+}
 
 CString CPropertyPage::title() const {
     if (template_) return CString(template_->caption);
@@ -459,7 +501,9 @@ CPropertyPage* CPropertySheet::GetPage(int index) const {
     return pages_[static_cast<size_t>(index)];
 }
 
-CPropertyPage* CPropertySheet::GetActivePage() const { return GetPage(active_); }
+CPropertyPage* CPropertySheet::GetActivePage() const {
+    return GetPage(active_);
+}
 
 bool CPropertySheet::SetActivePage(int index) {
     CPropertyPage* page = GetPage(index);
@@ -493,7 +537,8 @@ INT_PTR CPropertySheet::DoModal() {
     // The sheet's own window: caption from the string table, the standard buttons.
     destroyControls();
     SetWindowText(AfxLoadString(captionId_));
-    for (const auto& b : sheetButtons(m_psh.dwFlags & PSH_HASHELP)) addControl(b);
+    for (const auto& b : sheetButtons(m_psh.dwFlags & PSH_HASHELP))
+        addControl(b);
     markCreated(true);
     active_ = -1;
     beginModal();

@@ -63,7 +63,7 @@ bool ask(unsigned stringId);
 
 // A page of a maker's property sheet: N labels and unit boxes on statics 9241 + k and edits 9221 + k.
 class CMakerPage : public CPropertyPage {
-public:
+  public:
     CMakerPage(unsigned templateId, std::span<const UnitBoxSetup> setup);
 
     BOOL OnInitDialog() override;
@@ -77,7 +77,7 @@ public:
 
     std::vector<double> m_values;
 
-protected:
+  protected:
     // Page-specific parts of the initialisation.
     virtual std::uintptr_t helpContextNumber() const = 0;
     virtual std::uintptr_t helpBits() const { return 0; }
@@ -95,11 +95,11 @@ protected:
 // A maker's property sheet: caption string 8, the Help button and no Apply button; OK saves every page
 // and runs the computation.
 class CMakerSheet : public CPropertySheet {
-public:
+  public:
     explicit CMakerSheet(CString& text, unsigned captionId = 8);
     BOOL OnInitDialog() override;
 
-protected:
+  protected:
     // The maker's computation and text; false keeps the sheet open (a declined fallback).
     virtual bool compute() = 0;
     // Makers that format their caption do it here (the caption format is the sheet's initial text).
@@ -112,7 +112,7 @@ protected:
 
 // A maker's parameter dialog (dialog 103): N labelled boxes on statics 9221 + k and edits 9201 + k.
 class CMakerDialog : public CDialog {
-public:
+  public:
     CMakerDialog(CString& text, std::span<const LabelledUnitBoxSetup> setup, unsigned templateId = 103);
 
     BOOL OnInitDialog() override;
@@ -125,7 +125,7 @@ public:
 
     std::vector<double> m_values;
 
-protected:
+  protected:
     virtual std::uintptr_t helpContextNumber() const = 0;
     virtual std::uintptr_t helpBits() const { return 0; }
     virtual void pageHook() {}
@@ -148,8 +148,7 @@ namespace frame {
 // Runs one maker window the way CreateModelMaker does: the plug-in's resources for the duration of
 // the call, the window built on the stack, 1 for OK after a successful computation, else 0 with the
 // text empty.
-template <typename Window>
-int runMaker(CString& text) {
+template <typename Window> int runMaker(CString& text) {
     HINSTANCE saved = AfxGetResourceHandle();
     HINSTANCE own = instance();
     if (own) AfxSetResourceHandle(own);
@@ -167,19 +166,21 @@ int runMaker(CString& text) {
 
 // Registers the plug-in's resources and records its instance while the library is loaded.
 class ModuleRegistration {
-public:
+  public:
     ModuleRegistration(const ResourceModule& module, CWinApp& app);
     ~ModuleRegistration();
 
-private:
+  private:
     const ResourceModule& module_;
 };
 
 } // namespace frame
 
 // Defines the two exports of a maker plug-in.
-#define KORVANE_MAKER_EXPORTS(WindowClass, nameString)                                                            \
-    extern "C" __attribute__((visibility("default"))) CString GetModelMakerName() { return CString(nameString); } \
-    extern "C" __attribute__((visibility("default"))) int CreateModelMaker(CString& text) {                      \
-        return frame::runMaker<WindowClass>(text);                                                                 \
+#define KORVANE_MAKER_EXPORTS(WindowClass, nameString)                                                       \
+    extern "C" __attribute__((visibility("default"))) CString GetModelMakerName() {                          \
+        return CString(nameString);                                                                          \
+    }                                                                                                        \
+    extern "C" __attribute__((visibility("default"))) int CreateModelMaker(CString& text) {                  \
+        return frame::runMaker<WindowClass>(text);                                                           \
     }

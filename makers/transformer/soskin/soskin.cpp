@@ -31,7 +31,8 @@ enum : int {
 ResourceModule makeResources() {
     ResourceModule m;
     m.name = "Soskin";
-    m.strings = {{1, "初级输入电压"}, {2, "次级输出数量"}, {3, "1st"}, {4, "2nd"}, {5, "3rd"}, {6, "4th"}, {7, "5th"}};
+    m.strings = {{1, "初级输入电压"}, {2, "次级输出数量"}, {3, "1st"}, {4, "2nd"},
+                 {5, "3rd"},          {6, "4th"},          {7, "5th"}};
     DialogTemplate d;
     d.id = 103;
     d.caption = "理想变压器模型";
@@ -71,14 +72,14 @@ ResourceModule makeResources() {
 const ResourceModule g_resources = makeResources();
 
 class CSoskinApp : public CWinApp {
-public:
+  public:
     CSoskinApp() : CWinApp("Soskin") {}
 };
 CSoskinApp theApp;
 const frame::ModuleRegistration g_registration(g_resources, theApp);
 
 class CParametersDlg : public CMakerDialog {
-public:
+  public:
     explicit CParametersDlg(CString& text) : CMakerDialog(text, kSetup) {
         OnClicked(IDC_OPTION1, [this] { applyPreset(110.0); });
         OnClicked(IDC_OPTION2, [this] { applyPreset(220.0); });
@@ -87,10 +88,11 @@ public:
             info.cbSize = 28;
             SendMessage(WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
         });
-        OnMessage(frame::messages().dataChanged, [this](WPARAM id, LPARAM) { return onDataChanged(static_cast<int>(id)); });
+        OnMessage(frame::messages().dataChanged,
+                  [this](WPARAM id, LPARAM) { return onDataChanged(static_cast<int>(id)); });
     }
 
-protected:
+  protected:
     std::uintptr_t helpContextNumber() const override { return 602; }
     std::uintptr_t helpBits() const override { return 0x6000; }
 
@@ -106,17 +108,20 @@ protected:
         UpdateData(true);
         const double vp = m_values[0];
         m_text = "*************************************************************\r\n";
-        frame::appendLines(m_text, {"*", "*          Ideal Transformer Model", "*          Quolvane                      ",
+        frame::appendLines(m_text, {"*", "*          Ideal Transformer Model",
+                                    "*          Quolvane                      ",
                                     "*          SPICE MODEL MAKER TOOL  Version 1.1", "*"});
         m_text += frame::dateText("*   Date: %A, %B %d, %Y\r\n");
         m_text += "*************************************************************\r\n";
 
         const int count = static_cast<int>(m_values[1]);
         double ratio[5] = {};
-        for (int i = 1; i <= count && i <= 5; ++i) ratio[i - 1] = vp / m_values[static_cast<size_t>(1 + i)];
+        for (int i = 1; i <= count && i <= 5; ++i)
+            ratio[i - 1] = vp / m_values[static_cast<size_t>(1 + i)];
 
         m_text += ".subckt ideal_tran p1 p0";
-        for (int i = 1; i <= count && i <= 5; ++i) m_text.AppendFormat(" s%d1 s%d0", i, i);
+        for (int i = 1; i <= count && i <= 5; ++i)
+            m_text.AppendFormat(" s%d1 s%d0", i, i);
         m_text += "\r\n";
         for (int i = 1; i <= count && i <= 5; ++i) {
             m_text.AppendFormat("e%d x%d s%d0 p1 p0 %lf\r\n", i, i, i, 1.0 / ratio[i - 1]);
@@ -127,7 +132,7 @@ protected:
         return true;
     }
 
-private:
+  private:
     void applyPreset(double volts) {
         m_values[0] = volts;
         box(0).SetValue(volts);

@@ -17,7 +17,7 @@ struct UnitName {
     const char* symbol;
 };
 constexpr UnitName kUnits[] = {
-    {1, "Hz"}, {2, "V"},   {3, "A"},  {4, "Ω"},     {5, "F"},         {6, "H"},    {7, "s"},     {9, "Ω"},
+    {1, "Hz"},  {2, "V"},    {3, "A"},  {4, "Ω"},   {5, "F"},   {6, "H"},         {7, "s"},     {9, "Ω"},
     {10, "dB"}, {21, "Ω·m"}, {26, "m"}, {27, "m²"}, {30, "ft"}, {35, "dB/100ft"}, {36, "V/mV"}, {37, "V/µs"},
 };
 
@@ -49,16 +49,25 @@ int prefixAt(const std::string& s, size_t& length) {
     }
     length = 1;
     switch (s[0]) {
-    case 'p': return 0;
-    case 'n': return 1;
-    case 'u': return 2;
-    case 'm': return 3;
+    case 'p':
+        return 0;
+    case 'n':
+        return 1;
+    case 'u':
+        return 2;
+    case 'm':
+        return 3;
     case 'k':
-    case 'K': return 5;
-    case 'M': return 6;
-    case 'G': return 7;
-    case 'T': return 8;
-    default: return -1;
+    case 'K':
+        return 5;
+    case 'M':
+        return 6;
+    case 'G':
+        return 7;
+    case 'T':
+        return 8;
+    default:
+        return -1;
     }
 }
 
@@ -70,14 +79,18 @@ CString CUnitValue::get_unit_string_name(int unitKind) {
     return {};
 }
 
-const char* CUnitValue::prefix(int index) { return index >= 0 && index <= 8 ? kPrefixes[index] : ""; }
+const char* CUnitValue::prefix(int index) {
+    return index >= 0 && index <= 8 ? kPrefixes[index] : "";
+}
 
 double CUnitValue::prefixScale(int index) {
     static const double scale[] = {1e-12, 1e-9, 1e-6, 1e-3, 1.0, 1e3, 1e6, 1e9, 1e12};
     return index >= 0 && index <= 8 ? scale[index] : 1.0;
 }
 
-int CUserDefValueSpinParent::GetFontWidth(CWnd*) { return 4; }
+int CUserDefValueSpinParent::GetFontWidth(CWnd*) {
+    return 4;
+}
 
 CUserDefValueSpinUnitBox::CUserDefValueSpinUnitBox() = default;
 
@@ -88,8 +101,12 @@ CUserDefValueSpinUnitBox::~CUserDefValueSpinUnitBox() {
     }
 }
 
-BOOL CUserDefValueSpinUnitBox::Create(int editId, int, int, int, double, double, int listWidth, CWnd* parent, int,
-                                      bool, bool, int, double, bool) {
+void CUserDefValueSpinUnitBox::controlDestroyed(CWnd* control) {
+    if (control == edit_) edit_ = nullptr;
+}
+
+BOOL CUserDefValueSpinUnitBox::Create(int editId, int, int, int, double, double, int listWidth, CWnd* parent,
+                                      int, bool, bool, int, double, bool) {
     parent_ = parent;
     editId_ = editId;
     listWidth_ = listWidth;
@@ -102,7 +119,8 @@ BOOL CUserDefValueSpinUnitBox::Create(int editId, int, int, int, double, double,
 
 void CUserDefValueSpinUnitBox::ResetUnitList() {
     choices_.clear();
-    for (int i = lowPrefix_; i <= highPrefix_; ++i) choices_.push_back(std::string(kPrefixes[i]) + m_strUnitName.str());
+    for (int i = lowPrefix_; i <= highPrefix_; ++i)
+        choices_.push_back(std::string(kPrefixes[i]) + m_strUnitName.str());
     if (shownPrefix_ < lowPrefix_ || shownPrefix_ > highPrefix_) shownPrefix_ = bestPrefix(value_);
 }
 
@@ -136,8 +154,10 @@ void CUserDefValueSpinUnitBox::SetValue(double value) {
 }
 
 void CUserDefValueSpinUnitBox::DDX_Double(CDataExchange* pDX, double& value) {
-    if (pDX->m_bSaveAndValidate) value = value_;
-    else SetValue(value);
+    if (pDX->m_bSaveAndValidate)
+        value = value_;
+    else
+        SetValue(value);
 }
 
 int CUserDefValueSpinUnitBox::bestPrefix(double value) const {
@@ -163,7 +183,8 @@ std::string CUserDefValueSpinUnitBox::displayText(double value) const {
         // Fixed decimals, trailing zeros dropped: "3.3", "110", "29.2".
         number = korvane::format("%.*f", std::max(m_nDigits, 0) + 3, mantissa);
         if (number.find('.') != std::string::npos) {
-            while (number.back() == '0') number.pop_back();
+            while (number.back() == '0')
+                number.pop_back();
             if (number.back() == '.') number.pop_back();
         }
         if (number == "-0") number = "0";
@@ -183,8 +204,8 @@ bool CUserDefValueSpinUnitBox::parse(const std::string& text, double& value, std
     errno = 0;
     double number = std::strtod(begin, &end);
     if (end == begin || std::isnan(number) || std::isinf(number)) {
-        reason = korvane::format("\"%s\" is not a number. Type a value such as 2.5, 2.5m or 2.5 m%s.", s.c_str(),
-                                 m_strUnitName.GetString());
+        reason = korvane::format("\"%s\" is not a number. Type a value such as 2.5, 2.5m or 2.5 m%s.",
+                                 s.c_str(), m_strUnitName.GetString());
         return false;
     }
     std::string rest = trim(std::string(end));
@@ -235,9 +256,13 @@ EditVerdict CUserDefValueSpinUnitBox::commit(const CString& text) {
     return accept(v);
 }
 
-std::vector<std::string> CUserDefValueSpinUnitBox::unitChoices() const { return choices_; }
+std::vector<std::string> CUserDefValueSpinUnitBox::unitChoices() const {
+    return choices_;
+}
 
-int CUserDefValueSpinUnitBox::unitChoice() const { return shownPrefix_ - lowPrefix_; }
+int CUserDefValueSpinUnitBox::unitChoice() const {
+    return shownPrefix_ - lowPrefix_;
+}
 
 EditVerdict CUserDefValueSpinUnitBox::chooseUnit(int index) {
     int p = lowPrefix_ + index;
@@ -253,14 +278,17 @@ EditVerdict CUserDefValueSpinUnitBox::spin(int steps) {
         step = 1.0;
     } else {
         double a = std::fabs(value_);
-        step = a > 0 ? std::pow(10.0, std::floor(std::log10(a)) - 1) : 0.1 * CUnitValue::prefixScale(shownPrefix_);
+        step = a > 0 ? std::pow(10.0, std::floor(std::log10(a)) - 1)
+                     : 0.1 * CUnitValue::prefixScale(shownPrefix_);
     }
     double v = value_ + steps * step;
     v = std::min(std::max(v, m_dMinValue), m_dMaxValue);
     return accept(v);
 }
 
-CString GetResourceString(HINSTANCE instance, unsigned id) { return AfxLoadString(instance, id); }
+CString GetResourceString(HINSTANCE instance, unsigned id) {
+    return AfxLoadString(instance, id);
+}
 
 void SetHelpDllInstance(HINSTANCE instance, std::uintptr_t context) {
     AfxSetHelpTarget(instance ? instance->name : std::string(), context);

@@ -37,9 +37,16 @@ TEST_F(BoxFixture, ParsesPrefixesAndUnitsIntoBaseUnits) {
     struct Case {
         const char* typed;
         double value;
-    } cases[] = {{"2.5 mA", 2.5e-3}, {"2.5m", 2.5e-3}, {"1G", 0.5 /* above the maximum: refused */}, {"3", 3.0},
-                 {"10uA", 10e-6},   {"10 µA", 10e-6}, {"4.7e-3", 4.7e-3},         {" 7 kA ", 0.5 /* refused too */},
-                 {"2 A", 2.0},      {"100p", 100e-12}};
+    } cases[] = {{"2.5 mA", 2.5e-3},
+                 {"2.5m", 2.5e-3},
+                 {"1G", 0.5 /* above the maximum: refused */},
+                 {"3", 3.0},
+                 {"10uA", 10e-6},
+                 {"10 µA", 10e-6},
+                 {"4.7e-3", 4.7e-3},
+                 {" 7 kA ", 0.5 /* refused too */},
+                 {"2 A", 2.0},
+                 {"100p", 100e-12}};
     for (const auto& c : cases) {
         box.SetValue(0.5);
         type(c.typed);

@@ -10,10 +10,10 @@
 namespace korvane {
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
-    virtual std::tm localNow() = 0;          // current local date and time
-    virtual std::uint64_t tickMs() = 0;      // milliseconds since an arbitrary start, monotonic
+    virtual std::tm localNow() = 0;     // current local date and time
+    virtual std::uint64_t tickMs() = 0; // milliseconds since an arbitrary start, monotonic
     virtual void sleepMs(std::uint32_t ms) = 0;
 };
 

@@ -8,7 +8,7 @@
 #include <string_view>
 
 class CString {
-public:
+  public:
     CString() = default;
     CString(const char* s) : s_(s ? s : "") {}
     CString(std::string s) : s_(std::move(s)) {}
@@ -56,6 +56,6 @@ public:
     CString& MakeLower();
     int CompareNoCase(const char* other) const;
 
-private:
+  private:
     std::string s_;
 };

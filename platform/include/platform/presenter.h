@@ -26,21 +26,21 @@ struct MessageBoxRequest {
 };
 
 struct HelpRequest {
-    std::string module;        // the library whose help is asked for
+    std::string module;         // the library whose help is asked for
     std::uintptr_t context = 0; // help context number
 };
 
 struct FileDialogRequest {
     bool open = true;
     CString title;
-    CString filter;      // "Text (*.txt)|*.txt|All files (*.*)|*.*||"
+    CString filter; // "Text (*.txt)|*.txt|All files (*.*)|*.*||"
     CString defaultExt;
     CString initialName;
     CString initialDir;
 };
 
 class Presenter {
-public:
+  public:
     virtual ~Presenter() = default;
     // Runs a created, initialised window until it is ended; returns its result.
     virtual int runModal(CModalWindow& window) = 0;
@@ -76,13 +76,13 @@ void AfxPumpMessages();
 
 // The framework's file chooser.
 class CFileDialog {
-public:
+  public:
     CFileDialog(bool open, const char* defaultExt = nullptr, const char* fileName = nullptr,
                 unsigned flags = 0, const char* filter = nullptr);
     INT_PTR DoModal();
     CString GetPathName() const { return path_; }
     FileDialogRequest m_request;
 
-private:
+  private:
     CString path_;
 };

@@ -31,16 +31,16 @@ struct DlgRect {
 
 // Control styles the window model and a GUI need to know about.
 enum : std::uint32_t {
-    kStyleGroup = 0x1,       // starts a radio-button group
-    kStyleRight = 0x2,       // right-aligned static text
-    kStyleCenterV = 0x4,     // vertically centred static text
-    kStyleHidden = 0x8,      // not visible at creation
-    kStyleDisabled = 0x10,   // disabled at creation
-    kStyleMultiline = 0x20,  // multi-line edit
-    kStyleReadOnly = 0x40,   // read-only edit
-    kStyleDropList = 0x80,   // combo box without an edit field
-    kStyleVScroll = 0x100,   // list or edit with a vertical scroll bar
-    kStyleSort = 0x200,      // sorted list/combo box
+    kStyleGroup = 0x1,      // starts a radio-button group
+    kStyleRight = 0x2,      // right-aligned static text
+    kStyleCenterV = 0x4,    // vertically centred static text
+    kStyleHidden = 0x8,     // not visible at creation
+    kStyleDisabled = 0x10,  // disabled at creation
+    kStyleMultiline = 0x20, // multi-line edit
+    kStyleReadOnly = 0x40,  // read-only edit
+    kStyleDropList = 0x80,  // combo box without an edit field
+    kStyleVScroll = 0x100,  // list or edit with a vertical scroll bar
+    kStyleSort = 0x200,     // sorted list/combo box
 };
 
 struct ControlTemplate {
@@ -87,7 +87,7 @@ CString AfxLoadString(unsigned id);
 // The application object of a program or plug-in: created when the program starts or the library is
 // loaded; its initialisation records the module's resource instance.
 class CWinApp {
-public:
+  public:
     explicit CWinApp(const char* appName = nullptr) : m_pszAppName(appName) {}
     virtual ~CWinApp() = default;
     virtual int InitInstance() { return 1; }

@@ -25,7 +25,8 @@ struct ScriptStep {
 
 // Parses one step: verb ("set", "click", "select", "cell", "answer", "ok", "cancel", "help-button",
 // "file") and its argument. Returns nothing and sets `error` when the step is malformed.
-std::optional<ScriptStep> parseScriptStep(const std::string& verb, const std::string& argument, std::string& error);
+std::optional<ScriptStep> parseScriptStep(const std::string& verb, const std::string& argument,
+                                          std::string& error);
 
 struct RecordedMessageBox {
     MessageBoxRequest request;
@@ -33,7 +34,7 @@ struct RecordedMessageBox {
 };
 
 class ScriptedPresenter : public Presenter {
-public:
+  public:
     explicit ScriptedPresenter(std::vector<ScriptStep> steps);
 
     int runModal(CModalWindow& window) override;
@@ -44,6 +45,8 @@ public:
     // Called as each message box appears, with the answer given.
     std::function<void(const RecordedMessageBox&)> onMessageBox;
     std::function<void(const HelpRequest&)> onHelp;
+    // Called after each step that was carried out, with the window as it stands (tests inspect it).
+    std::function<void(CModalWindow&, const ScriptStep&)> afterStep;
 
     const std::vector<RecordedMessageBox>& messageBoxes() const { return boxes_; }
     const std::vector<HelpRequest>& helpRequests() const { return helps_; }
@@ -54,7 +57,7 @@ public:
     // Upper bound on timer deliveries in one modal run, so that a periodic timer cannot spin forever.
     int maxTimerTicks = 100000;
 
-private:
+  private:
     bool apply(CModalWindow& window, const ScriptStep& step, std::string& why);
     void fireTimers(CModalWindow& window);
 

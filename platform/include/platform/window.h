@@ -66,13 +66,15 @@ struct EditVerdict {
 // Extra behaviour a library attaches to a control (a value box on an edit control, say), so that a
 // presenter can draw and drive it without knowing the library.
 class ControlExtension {
-public:
+  public:
     virtual ~ControlExtension() = default;
+    // The control is being destroyed (its window closed): the extension must let go of it.
+    virtual void controlDestroyed(CWnd* control) = 0;
 };
 
 // What a presenter needs of a value-with-unit box: its unit choices and spin buttons.
 class ValueBoxExtension : public ControlExtension {
-public:
+  public:
     virtual bool hasUnitList() const = 0;
     virtual std::vector<std::string> unitChoices() const = 0;
     virtual int unitChoice() const = 0;
@@ -81,11 +83,10 @@ public:
     virtual int unitListWidth() const = 0; // in dialog units
 };
 
-
 // One window or control. Controls are CWnd objects owned by their parent window; a dialog, page or
 // sheet is a CWnd with children. Control state is public to the presenters through the accessors.
 class CWnd {
-public:
+  public:
     CWnd() = default;
     CWnd(const CWnd&) = delete;
     CWnd& operator=(const CWnd&) = delete;
@@ -174,7 +175,9 @@ public:
 
     // An owner that validates or reacts to committed edit text (a value box attaches here).
     void setCommitHook(std::function<EditVerdict(const CString&)> hook) { commitHook_ = std::move(hook); }
-    void setCellHook(std::function<EditVerdict(int, int, const CString&)> hook) { cellHook_ = std::move(hook); }
+    void setCellHook(std::function<EditVerdict(int, int, const CString&)> hook) {
+        cellHook_ = std::move(hook);
+    }
     void setExtension(ControlExtension* e) { extension_ = e; }
     ControlExtension* extension() const { return extension_; }
 
@@ -189,11 +192,11 @@ public:
     CWnd* addControl(const ControlTemplate& t);
     void destroyControls();
 
-protected:
+  protected:
     void markCreated(bool created) { created_ = created; }
     void setParent(CWnd* parent) { parent_ = parent; }
 
-private:
+  private:
     friend class CModalWindow;
     int id_ = 0;
     ControlKind kind_ = ControlKind::Static;
@@ -232,7 +235,7 @@ using CListCtrl = CWnd;
 
 // Data exchange between controls and member values.
 class CDataExchange {
-public:
+  public:
     CDataExchange(CWnd* window, bool save) : m_pDlgWnd(window), m_bSaveAndValidate(save) {}
     CWnd* m_pDlgWnd;
     bool m_bSaveAndValidate;
@@ -252,7 +255,7 @@ void DDX_CBIndex(CDataExchange* pDX, int id, int& value);
 
 // A window that runs modally: a dialog or a property sheet.
 class CModalWindow : public CWnd {
-public:
+  public:
     // Runs the window through the current presenter; returns IDOK, IDCANCEL, or -1 when the window
     // could not be created.
     virtual INT_PTR DoModal() = 0;
@@ -289,7 +292,7 @@ public:
     // Bumped whenever a presenter should redraw.
     void beginModal();
 
-private:
+  private:
     bool ended_ = false;
     int result_ = 0;
     CWnd* focus_ = nullptr;
@@ -299,7 +302,7 @@ private:
 };
 
 class CDialog : public CModalWindow {
-public:
+  public:
     explicit CDialog(unsigned templateId = 0, CWnd* parent = nullptr);
     unsigned templateId() const { return templateId_; }
 
@@ -319,7 +322,7 @@ public:
     // Default help handling: asks the presenter for the help topic last set for this library.
     void defaultHelp();
 
-protected:
+  protected:
     unsigned templateId_;
     const DialogTemplate* template_ = nullptr;
 };
@@ -327,7 +330,7 @@ protected:
 class CPropertySheet;
 
 class CPropertyPage : public CDialog {
-public:
+  public:
     explicit CPropertyPage(unsigned templateId);
     virtual BOOL OnSetActive();
     virtual BOOL OnKillActive();
@@ -337,7 +340,7 @@ public:
 
     INT_PTR DoModal() override { return -1; }
 
-private:
+  private:
     friend class CPropertySheet;
     CPropertySheet* sheet_ = nullptr;
     bool firstSetActive_ = true;
@@ -346,7 +349,7 @@ private:
 enum : std::uint32_t { PSH_HASHELP = 0x200, PSH_NOAPPLYNOW = 0x80 };
 
 class CPropertySheet : public CModalWindow {
-public:
+  public:
     CPropertySheet(unsigned captionStringId, CWnd* parent = nullptr, unsigned selectPage = 0);
     void AddPage(CPropertyPage* page);
     int GetPageCount() const { return static_cast<int>(pages_.size()); }
@@ -367,7 +370,7 @@ public:
 
     bool pressButton(int id) override;
 
-private:
+  private:
     unsigned captionId_;
     unsigned startPage_;
     std::vector<CPropertyPage*> pages_;

@@ -9,7 +9,7 @@
 #include <vector>
 
 class CUnitValue {
-public:
+  public:
     // The symbol of a unit kind ("V", "A", "Hz", …); empty for kind 0 and for unknown kinds.
     static CString get_unit_string_name(int unitKind);
     // The decimal prefix of a prefix index: 0 p, 1 n, 2 µ, 3 m, 4 none, 5 k, 6 M, 7 G, 8 T.
@@ -18,14 +18,14 @@ public:
 };
 
 class CUserDefValueSpinParent {
-public:
+  public:
     virtual ~CUserDefValueSpinParent() = default;
     // Average character width of the window's dialog font, in dialog units.
     static int GetFontWidth(CWnd* window);
 };
 
 class CUserDefValueSpinUnitBox : public CUserDefValueSpinParent, public ValueBoxExtension {
-public:
+  public:
     CUserDefValueSpinUnitBox();
     ~CUserDefValueSpinUnitBox() override;
     CUserDefValueSpinUnitBox(const CUserDefValueSpinUnitBox&) = delete;
@@ -33,8 +33,9 @@ public:
 
     // Takes over edit control `editId` of `parent`. The other arguments are the box's construction
     // constants; `listWidth` is the width of its unit list.
-    BOOL Create(int editId, int style, int lowIndex, int highIndex, double initial, double step, int listWidth,
-                CWnd* parent, int digits, bool flagA, bool flagB, int reserved, double scale, bool notify);
+    BOOL Create(int editId, int style, int lowIndex, int highIndex, double initial, double step,
+                int listWidth, CWnd* parent, int digits, bool flagA, bool flagB, int reserved, double scale,
+                bool notify);
 
     void ResetUnitList();
     void ResetUnitCharIndex(int low, int high);
@@ -70,12 +71,13 @@ public:
     EditVerdict chooseUnit(int index) override;
     EditVerdict spin(int steps) override;
     int unitListWidth() const override { return listWidth_; }
+    void controlDestroyed(CWnd* control) override;
 
     // A typed text or a value from the spin buttons or unit list: checked against the limits, taken,
     // shown and announced to the parent with "User_Def_Data_Changed".
     EditVerdict commit(const CString& text);
 
-private:
+  private:
     EditVerdict accept(double value);
     int bestPrefix(double value) const;
 

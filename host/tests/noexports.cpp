@@ -1,0 +1,4 @@
+// A shared library that loads but lacks the maker exports.
+extern "C" int korvane_not_a_maker() {
+    return 42;
+}
