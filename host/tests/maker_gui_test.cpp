@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <sstream>
 
@@ -89,7 +90,12 @@ struct Outcome {
     int result = 0;
     std::string text;
     std::vector<std::string> boxes;
+    std::vector<std::string> helps; // "module context"
 };
+
+std::string helpKey(const HelpRequest& h) {
+    return h.module + " " + std::to_string(h.context);
+}
 
 Outcome runScripted(testplugins::Plugin& p, const std::vector<std::string>& lines) {
     ScriptedPresenter script(parseSteps(lines));
@@ -102,6 +108,8 @@ Outcome runScripted(testplugins::Plugin& p, const std::vector<std::string>& line
     r.text = text.str();
     for (const auto& b : script.messageBoxes())
         r.boxes.push_back(b.request.text.str());
+    for (const auto& h : script.helpRequests())
+        r.helps.push_back(helpKey(h));
     return r;
 }
 
@@ -140,6 +148,8 @@ Outcome runWithWidgets(testplugins::Plugin& p, const std::vector<std::string>& l
     r.text = text.str();
     for (const auto& b : gui.messageBoxes())
         r.boxes.push_back(b.text.str());
+    for (const auto& h : gui.helpRequests())
+        r.helps.push_back(helpKey(h));
     return r;
 }
 
@@ -167,11 +177,15 @@ TEST_P(SameTextAsScripted, WidgetEventsGiveTheScriptedModelText) {
     EXPECT_EQ(gui.result, scripted.result);
     EXPECT_EQ(gui.text, scripted.text);
     EXPECT_EQ(gui.boxes, scripted.boxes);
+    EXPECT_EQ(gui.helps, scripted.helps);
+    const auto asked = std::count(c.steps.begin(), c.steps.end(), std::string("help-button"));
+    EXPECT_EQ(gui.helps.size(), static_cast<size_t>(asked));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Soskin, SameTextAsScripted,
     testing::Values(Case{"defaults", "Soskin", {}, ".subckt ideal_tran p1 p0 s11 s10\r\n"},
+                    Case{"help_then_ok", "Soskin", {"help-button", "set 9203=3.3"}, "v1 x1 s11 dc 0\r\n"},
                     Case{"option2_three_secondaries",
                          "Soskin",
                          {"click 501", "set 9202=3", "set 9204=7.5", "set 9205=12m"},
