@@ -123,7 +123,7 @@ ResultDialog::ResultDialog(wxWindow* parent, const std::string& deliverable, con
     sizer->Add(view_, 1, wxEXPAND | wxALL, 8);
     auto* buttons = new wxBoxSizer(wxHORIZONTAL);
     auto* copyButton = new wxButton(this, wxID_ANY, "&Copy");
-    auto* saveButton = new wxButton(this, wxID_ANY, "&Save As…");
+    auto* saveButton = new wxButton(this, wxID_ANY, u8("&Save As…"));
     auto* close = new wxButton(this, wxID_CLOSE, "Close");
     buttons->Add(copyButton, 0, wxRIGHT, 6);
     buttons->Add(saveButton, 0, wxRIGHT, 6);
@@ -205,7 +205,7 @@ LauncherFrame::LauncherFrame(const std::vector<GuiPlugin>& plugins)
     }
     sizer->Add(tree_, 1, wxEXPAND | wxALL, 8);
     auto* buttons = new wxBoxSizer(wxHORIZONTAL);
-    auto* run = new wxButton(panel, wxID_ANY, "&Run…");
+    auto* run = new wxButton(panel, wxID_ANY, u8("&Run…"));
     auto* close = new wxButton(panel, wxID_EXIT, "Close");
     buttons->Add(run);
     buttons->AddStretchSpacer();
@@ -213,9 +213,9 @@ LauncherFrame::LauncherFrame(const std::vector<GuiPlugin>& plugins)
     sizer->Add(buttons, 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 8);
     panel->SetSizer(sizer);
     CreateStatusBar();
-    SetStatusText(errors_.empty() ? korvane::format("%zu model makers", makers_.size())
-                                  : korvane::format("%zu model makers; %zu could not be loaded",
-                                                    makers_.size(), errors_.size()));
+    std::string status = korvane::format("%zu model maker%s", makers_.size(), makers_.size() == 1 ? "" : "s");
+    if (!errors_.empty()) status += korvane::format("; %zu could not be loaded", errors_.size());
+    SetStatusText(u8(status));
     for (const auto& e : errors_)
         std::fprintf(stderr, "korvane-host: %s\n", e.c_str());
     run->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { runSelected(); });
@@ -260,7 +260,11 @@ bool LauncherFrame::runMaker(size_t index) {
 }
 
 int runGui(int argc, char** argv, const std::vector<GuiPlugin>& plugins) {
-    if (!korvane::wx::startToolkit(argc, argv)) {
+    // The toolkit sees only the program name: "gui" is the host's command, not a toolkit option.
+    (void)argc;
+    int toolkitArgc = 1;
+    char* toolkitArgv[] = {argv[0], nullptr};
+    if (!korvane::wx::startToolkit(toolkitArgc, toolkitArgv)) {
         std::fputs("korvane-host: no display can be had for the launcher\n", stderr);
         return 2;
     }

@@ -121,6 +121,8 @@ TEST_F(Launcher, ListsMakersUnderTheirCategoryAndReportsTheOnesThatDoNotLoad) {
     const wxTreeItemId maker = tree->GetFirstChild(category, inner);
     ASSERT_TRUE(maker.IsOk());
     EXPECT_EQ(tree->GetItemText(maker), "Ideal Transformer(Multiple Winding)");
+    // Labels written in UTF-8 keep their non-ASCII characters.
+    EXPECT_NE(wxWindow::FindWindowByLabel(wxString::FromUTF8("&Run…"), frame), nullptr);
 }
 
 TEST_F(Launcher, OkShowsTheModelTextToCopyOrSave) {
