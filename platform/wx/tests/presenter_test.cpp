@@ -417,6 +417,7 @@ TEST_F(PresenterTest, SheetPagesAreTabsCreatedOnActivationAndCanRefuseToBeLeft) 
         EXPECT_EQ(s.GetActiveIndex(), 1);
         EXPECT_EQ(s.two.initialised, 1);
         ASSERT_NE(v.widget(600, 1), nullptr);
+        v.capture().SaveFile(drive::artefact("presenter-sheet.png"), wxBITMAP_TYPE_PNG);
         EXPECT_TRUE(drive::selectTab(v.notebook(), 0));
         drive::toggle(v.widget(500, 0));
         EXPECT_FALSE(drive::selectTab(v.notebook(), 1));
