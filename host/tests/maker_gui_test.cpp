@@ -204,6 +204,54 @@ INSTANTIATE_TEST_SUITE_P(
                          "f2 p1 p0 v2 0.220000\r\n"}),
     [](const testing::TestParamInfo<Case>& param) { return std::string(param.param.name); });
 
+INSTANTIATE_TEST_SUITE_P(
+    Brannock, SameTextAsScripted,
+    testing::Values(
+        Case{"defaults", "Brannock", {}, ".MODEL Mosfet_MODEL_BS250 NMOS \r\n"},
+        Case{"pmos_channel", "Brannock", {"select 1:1264=1"}, ".MODEL Mosfet_MODEL_BSS83 PMOS \r\n"},
+        Case{"route_b_fallback_accepted",
+             "Brannock",
+             {"click 2:1170", "click 2:1266", "answer yes"},
+             "RD = 0.000e+000 RS = 0.000e+000"},
+        Case{"declined_then_accepted",
+             "Brannock",
+             {"set 1:9223=1", "answer no", "answer yes", "ok"},
+             "RD = 0.000e+000 RS = 0.000e+000"},
+        Case{"bulk_and_curves_toggled",
+             "Brannock",
+             {"click 4:504", "click 4:1173", "click 4:1173"},
+             "* Identifier ID_BS \t\t\t\t= 1\r\n"},
+        Case{"channel_flipped_back",
+             "Brannock",
+             {"select 1:1264=1", "set 1:9221=-1", "click 2:1169", "click 4:1173", "select 1:1264=0"},
+             ".MODEL Mosfet_MODEL_BS250 NMOS \r\n"}),
+    [](const testing::TestParamInfo<Case>& param) { return std::string(param.param.name); });
+
+TEST(BrannockScreens, EveryPageIsDrawnAndUnavailableCurveBoxesAreGreyed) {
+    auto plugin = testplugins::load("Brannock");
+    if (!plugin) GTEST_SKIP() << "Brannock is not built";
+    runWithWidgets(*plugin, {}, [](WindowView& v) {
+        for (int page = 0; page < 4; ++page) {
+            ASSERT_TRUE(drive::selectTab(v.notebook(), page));
+            v.capture().SaveFile(drive::artefact("brannock-page" + std::to_string(page + 1) + ".png"),
+                                 wxBITMAP_TYPE_PNG);
+        }
+        // With the curves marked unavailable the curve boxes are disabled and drawn lighter than the
+        // datasheet boxes above them.
+        const wxImage greyed = v.capture();
+        const auto enabled = drive::measure(greyed, v.rectInDialog(9221, 3));
+        const auto disabled = drive::measure(greyed, v.rectInDialog(9225, 3));
+        EXPECT_FALSE(v.valueBox(9225, 3)->text()->IsEnabled());
+        EXPECT_GT(disabled.darkest, enabled.darkest + 30);
+        drive::toggle(v.widget(1173, 3));
+        const wxImage available = v.capture();
+        available.SaveFile(drive::artefact("brannock-page4-curves.png"), wxBITMAP_TYPE_PNG);
+        EXPECT_TRUE(v.valueBox(9225, 3)->text()->IsEnabled());
+        EXPECT_LT(drive::measure(available, v.rectInDialog(9225, 3)).darkest, disabled.darkest - 30);
+        drive::toggle(v.widget(1173, 3));
+    });
+}
+
 TEST(SoskinScreens, CountedRowsAreDrawnAndTheOthersAreNot) {
     auto plugin = testplugins::load("Soskin");
     ASSERT_NE(plugin, nullptr);
