@@ -121,6 +121,7 @@ TEST_F(Launcher, ListsMakersUnderTheirCategoryAndReportsTheOnesThatDoNotLoad) {
     const wxTreeItemId maker = tree->GetFirstChild(category, inner);
     ASSERT_TRUE(maker.IsOk());
     EXPECT_EQ(tree->GetItemText(maker), "Ideal Transformer(Multiple Winding)");
+    korvane::wx::captureWindow(frame).SaveFile(drive::artefact("launcher.png"), wxBITMAP_TYPE_PNG);
     // Labels written in UTF-8 keep their non-ASCII characters.
     EXPECT_NE(wxWindow::FindWindowByLabel(wxString::FromUTF8("&Run…"), frame), nullptr);
 }
@@ -133,6 +134,7 @@ TEST_F(Launcher, OkShowsTheModelTextToCopyOrSave) {
     };
     std::string shown, saved;
     frame->onResultShown = [&](ResultDialog& d) {
+        korvane::wx::captureWindow(&d).SaveFile(drive::artefact("launcher-result.png"), wxBITMAP_TYPE_PNG);
         shown = d.view()->GetValue().utf8_string();
         std::string error;
         EXPECT_TRUE(d.saveTo((dir.path / "soskin.lib").string(), error)) << error;

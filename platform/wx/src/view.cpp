@@ -541,7 +541,11 @@ void WindowView::onTimer(unsigned id) {
 }
 
 wxImage WindowView::capture() {
-    // Let the toolkit lay out everything that changed, then have it draw the client area into an image
+    return captureWindow(own_.panel);
+}
+
+wxImage captureWindow(wxWindow* area) {
+    // Let the toolkit lay out everything that changed, then have it draw the window into an image
     // (off the screen, so that other windows cannot cover it). The drawing entry point is looked up in the
     // loaded toolkit rather than linked.
     for (int i = 0; i < 10; ++i) {
@@ -550,7 +554,6 @@ wxImage WindowView::capture() {
     }
     using DrawFn = void (*)(void*, cairo_t*);
     static const auto draw = reinterpret_cast<DrawFn>(dlsym(RTLD_DEFAULT, "gtk_widget_draw"));
-    wxWindow* area = own_.panel;
     const wxSize size = area->GetSize();
     wxImage image(std::max(size.x, 1), std::max(size.y, 1));
     if (!draw) return image;

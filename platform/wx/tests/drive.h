@@ -119,6 +119,13 @@ inline Region measure(const wxImage& img, const wxRect& r) {
     return out;
 }
 
+// The inside of a value box's text field (its frame left out), in dialog coordinates.
+inline wxRect textArea(korvane::wx::WindowView& v, int id, int page = -1) {
+    const wxRect box = v.rectInDialog(id, page);
+    const wxSize field = v.valueBox(id, page)->text()->GetSize();
+    return wxRect(box.x, box.y, field.x, box.height).Deflate(3);
+}
+
 // Where the screenshots go (KORVANE_ARTIFACTS, else the working folder).
 inline std::string artefact(const std::string& name) {
     const char* dir = std::getenv("KORVANE_ARTIFACTS");

@@ -434,7 +434,6 @@ TEST_F(PresenterTest, ScreenshotShowsHiddenRowsUndrawnAndDisabledBoxesGreyed) {
     TestDialog d;
     run(d, [&](WindowView& v) {
         const wxRect third = v.rectInDialog(IDC_THIRD);
-        const wxRect volts = v.rectInDialog(IDC_VOLTS);
         // The same region of an empty part of the group box, for the background.
         const wxRect blank(third.x, third.y + third.height + 1, third.width, 2);
         const wxImage shown = v.capture();
@@ -443,11 +442,12 @@ TEST_F(PresenterTest, ScreenshotShowsHiddenRowsUndrawnAndDisabledBoxesGreyed) {
         const auto background = drive::measure(shown, blank);
         EXPECT_GT(box.spread, 10.0) << "a shown box has a frame and text";
 
+        // The same box once disabled: its text is drawn lighter.
+        const auto enabledText = drive::measure(shown, drive::textArea(v, IDC_THIRD));
         drive::toggle(v.widget(IDC_LOCK));
         const wxImage greyed = v.capture();
         greyed.SaveFile(drive::artefact("presenter-dialog-disabled.png"), wxBITMAP_TYPE_PNG);
-        const auto enabledText = drive::measure(greyed, volts);
-        const auto disabledText = drive::measure(greyed, third);
+        const auto disabledText = drive::measure(greyed, drive::textArea(v, IDC_THIRD));
         EXPECT_GT(disabledText.darkest, enabledText.darkest + 30) << "disabled text is drawn lighter";
 
         drive::type(v.valueBox(IDC_COUNT), "1");

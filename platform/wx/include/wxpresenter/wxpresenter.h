@@ -155,6 +155,8 @@ class WxPresenter : public Presenter {
     std::vector<HelpRequest> helps_;
 };
 
+// A window's client area as the toolkit draws it now.
+wxImage captureWindow(wxWindow* area);
 // The help text shown for a request: which topic of which library was asked for.
 std::string helpTopicText(const HelpRequest& request);
 // A chooser filter written as "Name|*.ext|…||" in the toolkit's form (the trailing "||" dropped).
