@@ -1,0 +1,131 @@
+// The aperture being edited: an ordered list of primitives (circles, lines, polygons, arcs), the
+// current selection and a one-level undo snapshot.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace lumbra {
+
+enum PrimitiveType : std::int32_t { AP_CIRCLE = 20, AP_LINE = 30, AP_POLYGON = 40, AP_ARC = 50 };
+
+struct Point {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    friend bool operator==(const Point&, const Point&) = default;
+};
+
+// One primitive. Fields are named rather than packed into words; which ones matter depends on type:
+//   circle:  size = diameter, centre
+//   line:    size = width, start, end
+//   polygon: vertices (n + 1 points, the last repeating the first)
+//   arc:     size = stroke width, startAngle, sweep (0.1 degree), radius, centre, start, end
+struct PrimitiveRecord {
+    std::int32_t type = AP_CIRCLE;
+    std::int32_t toolWord = 0; // 0 = no drill tool, else tool + 255
+    std::int32_t selected = 0;
+    const PrimitiveRecord* origin = nullptr; // in copies: the primitive copied from
+    std::int32_t polarity = 1;               // 1 positive, anything else negative
+    std::int32_t size = 0;
+    Point centre;
+    Point start;
+    Point end;
+    std::int32_t startAngle = 0;
+    std::int32_t sweep = 0;
+    std::int32_t radius = 0;
+    std::vector<Point> vertices;
+
+    static PrimitiveRecord circle(std::int32_t diameter, Point c);
+    static PrimitiveRecord line(std::int32_t width, Point a, Point b);
+    static PrimitiveRecord polygon(std::vector<Point> closedOutline);
+    static PrimitiveRecord arc(std::int32_t startAngle, std::int32_t sweep, std::int32_t radius,
+                               std::int32_t width, Point c, Point s, Point e);
+
+    // n: the number of distinct vertices of a polygon.
+    std::int32_t vertexCount() const { return static_cast<std::int32_t>(vertices.size()) - 1; }
+    bool drilled() const { return toolWord > 254; }
+    int toolNumber() const { return toolWord >= 256 ? toolWord - 255 : 0; }
+    // Circle centre, line start, first polygon vertex, arc start point.
+    Point referencePoint() const;
+    // An exact copy whose origin is this primitive.
+    std::unique_ptr<PrimitiveRecord> copy() const;
+};
+
+using PrimitiveList = std::vector<std::unique_ptr<PrimitiveRecord>>;
+
+inline std::int32_t toolWordFor(int tool) {
+    return tool <= 0 ? 0 : tool + 255;
+}
+
+class ApertureRecord {
+  public:
+    ApertureRecord() = default;
+    ApertureRecord(const ApertureRecord&) = delete;
+    ApertureRecord& operator=(const ApertureRecord&) = delete;
+    ~ApertureRecord();
+
+    const std::string& name() const { return name_; }
+    double xSize = 0.1; // inches
+    double ySize = 0.1;
+
+    void reset(const std::string& name, double xSizeInches, double ySizeInches);
+    // Takes ownership; returns the appended primitive.
+    PrimitiveRecord* append(std::unique_ptr<PrimitiveRecord> p);
+    PrimitiveRecord* append(PrimitiveRecord p) {
+        return append(std::make_unique<PrimitiveRecord>(std::move(p)));
+    }
+    // Unlinks a list member by identity and hands it back (null when it is not in the list).
+    std::unique_ptr<PrimitiveRecord> remove(const PrimitiveRecord* p);
+    // Unlinks every member whose identity is in the given set in one pass; returns how many went.
+    std::size_t removeAll(const std::vector<const PrimitiveRecord*>& members);
+    int count() const { return static_cast<int>(list_.size()); }
+    const PrimitiveList& primitives() const { return list_; }
+    PrimitiveRecord* at(std::size_t i) const { return list_[i].get(); }
+    // Index of a list member, or -1.
+    long indexOf(const PrimitiveRecord* p) const;
+
+    void snapshot();
+    bool hasSnapshot() const { return hasSnapshot_; }
+    const PrimitiveList& undoSnapshot() const { return snapshot_; }
+    void undo();
+
+    // Selection: single pick (selectionCount == -1), window copies (> 0) or none (0).
+    void clearSelection();
+    void setPick(PrimitiveRecord* p);
+    void addWindowSelection(PrimitiveRecord* p);
+    PrimitiveRecord* pick() const { return pick_; }
+    const PrimitiveList& selectionCopies() const { return selectionCopies_; }
+    int selectionCount() const { return selectionCount_; }
+    // The list members that are selected, in selection order (the pick, or the copies' origins).
+    std::vector<PrimitiveRecord*> selectedMembers() const;
+
+    static void translate(PrimitiveRecord& p, std::int32_t dx, std::int32_t dy);
+    void retool(PrimitiveRecord& p, std::int32_t size, std::int32_t tool);
+    std::int32_t sizeOfTool(std::int32_t tool) const;
+    void computeSize();
+    // Half extents in units of the smallest origin-centred box (64-bit: no overflow).
+    void extentUnits(std::int64_t& sx, std::int64_t& sy) const;
+
+    bool modified() const { return modified_; }
+    void setModified(bool m) { modified_ = m; }
+    bool closing = false;
+
+  private:
+    void mark() {
+        if (!closing) modified_ = true;
+    }
+
+    std::string name_ = "untitled";
+    PrimitiveList list_;
+    PrimitiveList snapshot_;
+    bool hasSnapshot_ = false;
+    PrimitiveRecord* pick_ = nullptr;
+    PrimitiveList selectionCopies_;
+    int selectionCount_ = 0;
+    bool modified_ = false;
+};
+
+} // namespace lumbra

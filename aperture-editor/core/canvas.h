@@ -1,0 +1,101 @@
+// The small drawing surface the view paints on: pens, brushes, winding-fill polygons, ellipses, arcs,
+// rectangles, single pixels and an XOR mode in which drawing the same thing twice restores the pixels.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace lumbra {
+
+struct Rgb {
+    std::uint8_t r = 0, g = 0, b = 0;
+    friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+inline constexpr Rgb kWhite{255, 255, 255};
+inline constexpr Rgb kBlack{0, 0, 0};
+
+struct PixelPoint {
+    int x = 0;
+    int y = 0;
+    friend bool operator==(const PixelPoint&, const PixelPoint&) = default;
+};
+
+enum class PenStyle { Solid, InsideFrame };
+
+// Coordinates are pixels, y down. Shapes are outlined with the pen and filled with the brush; right
+// and bottom edges of rectangles and ellipses are exclusive, as are the end points of lines.
+class Canvas {
+  public:
+    virtual ~Canvas() = default;
+    virtual int width() const = 0;
+    virtual int height() const = 0;
+    virtual void setPen(Rgb colour, int width, PenStyle style) = 0;
+    virtual void setSolidBrush(Rgb colour) = 0;
+    virtual void setNullBrush() = 0;
+    // In XOR mode the (white) pen inverts the pixels it covers, so a second drawing erases the first.
+    virtual void setXor(bool on) = 0;
+    virtual void fillRect(int left, int top, int right, int bottom, Rgb colour) = 0;
+    virtual void ellipse(int left, int top, int right, int bottom) = 0;
+    virtual void polygon(const std::vector<PixelPoint>& points) = 0; // winding fill
+    virtual void line(int x1, int y1, int x2, int y2) = 0;
+    // Counter-clockwise (as seen on screen) along the ellipse from the radial through (xs, ys) to the
+    // radial through (xe, ye); the same radial twice draws the whole ellipse.
+    virtual void arc(int left, int top, int right, int bottom, int xs, int ys, int xe, int ye) = 0;
+    virtual void rectangle(int left, int top, int right, int bottom) = 0;
+    virtual void setPixel(int x, int y, Rgb colour) = 0; // inverts instead in XOR mode
+};
+
+// Records drawing calls so that they can be replayed (rubber bands erase by replaying in XOR mode).
+class RecordingCanvas : public Canvas {
+  public:
+    RecordingCanvas(int w = 0, int h = 0) : w_(w), h_(h) {}
+    int width() const override { return w_; }
+    int height() const override { return h_; }
+    void setPen(Rgb c, int w, PenStyle s) override {
+        ops_.push_back([=](Canvas& k) { k.setPen(c, w, s); });
+    }
+    void setSolidBrush(Rgb c) override {
+        ops_.push_back([=](Canvas& k) { k.setSolidBrush(c); });
+    }
+    void setNullBrush() override {
+        ops_.push_back([](Canvas& k) { k.setNullBrush(); });
+    }
+    void setXor(bool on) override {
+        ops_.push_back([=](Canvas& k) { k.setXor(on); });
+    }
+    void fillRect(int l, int t, int r, int b, Rgb c) override {
+        ops_.push_back([=](Canvas& k) { k.fillRect(l, t, r, b, c); });
+    }
+    void ellipse(int l, int t, int r, int b) override {
+        ops_.push_back([=](Canvas& k) { k.ellipse(l, t, r, b); });
+    }
+    void polygon(const std::vector<PixelPoint>& p) override {
+        ops_.push_back([=](Canvas& k) { k.polygon(p); });
+    }
+    void line(int x1, int y1, int x2, int y2) override {
+        ops_.push_back([=](Canvas& k) { k.line(x1, y1, x2, y2); });
+    }
+    void arc(int l, int t, int r, int b, int xs, int ys, int xe, int ye) override {
+        ops_.push_back([=](Canvas& k) { k.arc(l, t, r, b, xs, ys, xe, ye); });
+    }
+    void rectangle(int l, int t, int r, int b) override {
+        ops_.push_back([=](Canvas& k) { k.rectangle(l, t, r, b); });
+    }
+    void setPixel(int x, int y, Rgb c) override {
+        ops_.push_back([=](Canvas& k) { k.setPixel(x, y, c); });
+    }
+    void replay(Canvas& target) const {
+        for (const auto& op : ops_)
+            op(target);
+    }
+    bool empty() const { return ops_.empty(); }
+    std::size_t size() const { return ops_.size(); }
+
+  private:
+    int w_, h_;
+    std::vector<std::function<void(Canvas&)>> ops_;
+};
+
+} // namespace lumbra

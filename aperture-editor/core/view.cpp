@@ -1,0 +1,828 @@
+#include "view.h"
+
+#include "units.h"
+
+#include "platform/clock.h"
+#include "platform/format.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace lumbra {
+
+namespace {
+
+constexpr std::int64_t kPixelLimit = 1 << 22; // keeps far-away shapes inside what a rasteriser takes
+
+std::int32_t clamp32(std::int64_t v) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+int clampPixel(double v) {
+    if (!(v == v)) return 0;
+    double r = roundHalfAway(v);
+    return static_cast<int>(std::clamp<double>(r, -double(kPixelLimit), double(kPixelLimit)));
+}
+
+ViewWindow normalised(Point a, Point b) {
+    return ViewWindow{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- rubber bands
+
+bool RubberBandStack::push(Drawer d) {
+    if (entries_.size() >= kCapacity) return false;
+    entries_.push_back(Entry{std::move(d), RecordingCanvas(), false, false, 0, 0});
+    return true;
+}
+
+void RubberBandStack::erase(Canvas& c, Entry& e) {
+    if (!e.drawn) return;
+    e.image.replay(c);
+    e.image = RecordingCanvas();
+    e.drawn = false;
+}
+
+void RubberBandStack::draw(Canvas& c, Entry& e, int x, int y) {
+    erase(c, e);
+    RecordingCanvas rec(c.width(), c.height());
+    rec.setXor(true);
+    rec.setPen(kWhite, 1, PenStyle::Solid);
+    rec.setNullBrush();
+    e.drawer(rec, x, y);
+    rec.setXor(false);
+    rec.replay(c);
+    e.image = std::move(rec);
+    e.drawn = true;
+    e.placed = true;
+    e.x = x;
+    e.y = y;
+}
+
+void RubberBandStack::pop(Canvas* c) {
+    if (entries_.empty()) return;
+    if (c) erase(*c, entries_.back());
+    entries_.pop_back();
+}
+
+void RubberBandStack::popAll(Canvas* c) {
+    while (!entries_.empty())
+        pop(c);
+}
+
+void RubberBandStack::forgetImages() {
+    for (auto& e : entries_) {
+        e.drawn = false;
+        e.image = RecordingCanvas();
+    }
+}
+
+void RubberBandStack::redraw(Canvas* c, int x, int y, int flags) {
+    if (!c) return;
+    for (auto& e : entries_) {
+        if (flags & Recompute) {
+            // Positions follow the world anchors again after a zoom or scroll: draw at the last cursor.
+            if (e.placed) draw(*c, e, e.x, e.y);
+        } else if (flags & Draw) {
+            draw(*c, e, x, y);
+        } else if (flags & Erase) {
+            erase(*c, e);
+        }
+    }
+}
+
+// ---------------------------------------------------------------- construction
+
+CLumbraView::CLumbraView(CLumbraDoc& doc, ViewFrame* frame)
+    : doc_(doc), frame_(frame ? frame : &defaultFrame_) {
+    window = ViewWindow{-254000, -254000, 254000, 254000};
+    savedWindow = window;
+    doc_.addView(this);
+}
+
+CLumbraView::~CLumbraView() {
+    doc_.removeView(this);
+}
+
+// ---------------------------------------------------------------- transforms
+
+PixelPoint CLumbraView::toPixel(std::int64_t x, std::int64_t y) const {
+    int px = clampPixel(static_cast<double>(x - window.left) * scale);
+    int py = clampPixel(static_cast<double>(y - window.bottom) * scale);
+    return PixelPoint{px, clientHeight() - py};
+}
+
+PixelPoint CLumbraView::toPixel(Point p) const {
+    return toPixel(std::int64_t(p.x), std::int64_t(p.y));
+}
+
+int CLumbraView::lengthToPixels(std::int64_t units) const {
+    return clampPixel(static_cast<double>(units) * scale);
+}
+
+Point CLumbraView::snappedWorld(int px, int py) const {
+    auto snapAxis = [&](std::int64_t v, std::int64_t lo, std::int64_t hi) {
+        std::int64_t g = gridSize;
+        if (!snap || g <= 1) return v;
+        std::int64_t r = v % g;
+        std::int64_t base = v - r;
+        if (r >= g / 2)
+            base += g;
+        else if (-r >= g / 2)
+            base -= g;
+        if (base > hi) base -= g;
+        if (base < lo) base += g;
+        return base;
+    };
+    std::int64_t x = static_cast<std::int64_t>(roundHalfAway(px / scale)) + window.left;
+    std::int64_t y = static_cast<std::int64_t>(roundHalfAway((clientHeight() - py) / scale)) + window.bottom;
+    x = snapAxis(x, window.left, window.right);
+    y = snapAxis(y, window.bottom, window.top);
+    return Point{clamp32(x), clamp32(y)};
+}
+
+void CLumbraView::fitToClient() {
+    std::int64_t W = clientWidth(), H = clientHeight();
+    if (W <= 0 || H <= 0) return;
+    std::int64_t left = window.left, right = window.right, bottom = window.bottom, top = window.top;
+    // A window smaller than the minimum extent keeps its centre and grows to the minimum.
+    if (right - left < kMinimumExtent) {
+        std::int64_t c = left + (right - left) / 2;
+        left = c - kMinimumExtent / 2;
+        right = left + kMinimumExtent;
+    }
+    if (top - bottom < kMinimumExtent) {
+        std::int64_t c = bottom + (top - bottom) / 2;
+        bottom = c - kMinimumExtent / 2;
+        top = bottom + kMinimumExtent;
+    }
+    std::int64_t w = right - left, h = top - bottom;
+    if (static_cast<double>(h) * W < static_cast<double>(H) * w) {
+        scale = static_cast<double>(W + 1) / static_cast<double>(w);
+        std::int64_t c = bottom + h / 2;
+        std::int64_t half = static_cast<std::int64_t>(roundHalfAway(static_cast<double>(w) * H / W / 2.0));
+        bottom = c - half;
+        top = c + half;
+    } else {
+        scale = static_cast<double>(H) / static_cast<double>(h);
+        std::int64_t c = left + w / 2;
+        std::int64_t half = static_cast<std::int64_t>(roundHalfAway(static_cast<double>(h) * W / H / 2.0));
+        left = c - half;
+        right = c + half;
+    }
+    if (scale == 0) scale = 1.0;
+    window = ViewWindow{clamp32(left), clamp32(bottom), clamp32(right), clamp32(top)};
+}
+
+std::string CLumbraView::formatLength(std::int64_t units) const {
+    double inches = toLength(static_cast<double>(units), false);
+    return korvane::format("%.5lf", metric ? inches * 25.4 : inches);
+}
+
+// ---------------------------------------------------------------- painting
+
+void CLumbraView::drawPrimitive(Canvas& c, const PrimitiveRecord& p, std::int32_t dx, std::int32_t dy,
+                                bool outline) const {
+    auto at = [&](Point q) { return toPixel(std::int64_t(q.x) + dx, std::int64_t(q.y) + dy); };
+    switch (p.type) {
+    case AP_CIRCLE: {
+        PixelPoint ctr = at(p.centre);
+        if (p.drilled()) {
+            c.line(ctr.x - 10, ctr.y, ctr.x + 11, ctr.y);
+            c.line(ctr.x, ctr.y - 10, ctr.x, ctr.y + 11);
+        }
+        int d = lengthToPixels(p.size);
+        if (d > 2) {
+            int r = d / 2;
+            c.ellipse(ctr.x - r, ctr.y - r, ctr.x - r + d, ctr.y - r + d);
+        } else {
+            c.setPixel(ctr.x, ctr.y, outline ? kWhite : colourFor(p));
+        }
+        break;
+    }
+    case AP_LINE: {
+        PixelPoint a = at(p.start), b = at(p.end);
+        int hw = lengthToPixels(p.size) / 2;
+        if (lengthToPixels(p.size) <= 1 || hw <= 0) {
+            c.line(a.x, a.y, b.x, b.y);
+            // The end point itself belongs to the line.
+            c.line(b.x, b.y, b.x + 1, b.y);
+            break;
+        }
+        int ddx = b.x - a.x, ddy = b.y - a.y;
+        if (ddx == 0 || ddy == 0) {
+            int l = std::min(a.x, b.x), r = std::max(a.x, b.x), t = std::min(a.y, b.y),
+                bt = std::max(a.y, b.y);
+            if (ddy == 0)
+                c.rectangle(l, t - hw, r + 1, t + hw + 1);
+            else
+                c.rectangle(l - hw, t, l + hw + 1, bt + 1);
+            break;
+        }
+        int ox, oy;
+        if (std::abs(std::abs(ddx) - std::abs(ddy)) <= 1) {
+            // 45 degrees: equal offsets on both axes.
+            int o = hw > 2 ? static_cast<int>((std::int64_t(hw) * 707106 + 500000) / 1000000) : hw;
+            ox = -(ddy > 0 ? 1 : -1) * o;
+            oy = (ddx > 0 ? 1 : -1) * o;
+        } else {
+            double len = std::hypot(double(ddx), double(ddy));
+            ox = clampPixel(-ddy / len * hw);
+            oy = clampPixel(ddx / len * hw);
+        }
+        c.polygon({{a.x + ox, a.y + oy}, {b.x + ox, b.y + oy}, {b.x - ox, b.y - oy}, {a.x - ox, a.y - oy}});
+        break;
+    }
+    case AP_POLYGON: {
+        std::vector<PixelPoint> pts;
+        std::size_t n = p.vertices.empty() ? 0 : p.vertices.size() - 1;
+        pts.reserve(n);
+        for (std::size_t i = 0; i < n; ++i)
+            pts.push_back(at(p.vertices[i]));
+        if (!pts.empty()) c.polygon(pts);
+        break;
+    }
+    case AP_ARC: {
+        PixelPoint ctr = at(p.centre);
+        int r = lengthToPixels(p.radius);
+        double s = p.startAngle * M_PI / 1800.0, e = (double(p.startAngle) + p.sweep) * M_PI / 1800.0;
+        if (p.sweep < 0) std::swap(s, e);
+        double far = 16.0 * std::max(r, 1);
+        int xs = clampPixel(ctr.x + far * std::cos(s)), ys = clampPixel(ctr.y - far * std::sin(s));
+        int xe = clampPixel(ctr.x + far * std::cos(e)), ye = clampPixel(ctr.y - far * std::sin(e));
+        if (std::abs(p.sweep) >= 3600) xe = xs, ye = ys;
+        if (r <= 0)
+            c.setPixel(ctr.x, ctr.y, outline ? kWhite : colourFor(p));
+        else
+            c.arc(ctr.x - r, ctr.y - r, ctr.x + r, ctr.y + r, xs, ys, xe, ye);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void CLumbraView::paint() {
+    if (!canvas_) return;
+    Canvas& c = *canvas_;
+    // The background replaces everything: crosshair and rubber bands are gone with it.
+    crosshairDrawn_ = false;
+    bands_.forgetImages();
+    c.setXor(false);
+    c.fillRect(0, 0, c.width(), c.height(), kBlack);
+    fitToClient();
+    PixelPoint origin = toPixel(Point{0, 0});
+
+    // Pens and brushes change only when colour, width or style do.
+    struct {
+        Rgb colour;
+        int width = -1;
+        PenStyle style = PenStyle::Solid;
+        bool brushSet = false;
+        Rgb brush;
+    } pen;
+    auto usePen = [&](Rgb colour, int w, PenStyle style) {
+        if (pen.width == w && pen.colour == colour && pen.style == style) return;
+        c.setPen(colour, w, style);
+        pen.colour = colour, pen.width = w, pen.style = style;
+    };
+    auto useBrush = [&](Rgb colour) {
+        if (pen.brushSet && pen.brush == colour) return;
+        c.setSolidBrush(colour);
+        pen.brushSet = true, pen.brush = colour;
+    };
+    if (!fillMode) c.setNullBrush();
+    for (const auto& p : aperture().primitives()) {
+        Rgb colour = colourFor(*p);
+        if (p->type == AP_ARC)
+            usePen(colour, fillMode ? std::max(lengthToPixels(p->size), 1) : 1, PenStyle::Solid);
+        else
+            usePen(colour, 1, PenStyle::InsideFrame);
+        if (fillMode) useBrush(colour);
+        drawPrimitive(c, *p, 0, 0, false);
+    }
+    bands_.redraw(&c, 0, 0, RubberBandStack::Recompute);
+    c.setPen(kWhite, 1, PenStyle::Solid);
+    c.line(origin.x - 10, origin.y + 10, origin.x + 10, origin.y - 10);
+    c.line(origin.x - 10, origin.y - 10, origin.x + 10, origin.y + 10);
+    updateScrollBars();
+}
+
+void CLumbraView::highlightSelection() {
+    if (canvas_) {
+        Canvas& c = *canvas_;
+        c.setXor(true);
+        c.setPen(kWhite, 1, PenStyle::Solid);
+        c.setNullBrush();
+        if (aperture().selectionCount() == -1 && aperture().pick())
+            drawPrimitive(c, *aperture().pick(), 0, 0, true);
+        else
+            for (const auto& s : aperture().selectionCopies())
+                drawPrimitive(c, *s, 0, 0, true);
+        c.setXor(false);
+    }
+    frame_->selectionCount(std::abs(aperture().selectionCount()));
+}
+
+void CLumbraView::updateScrollBars() {
+    aperture().computeSize();
+    rangeX_ = toUnits(aperture().xSize, false);
+    rangeY_ = toUnits(aperture().ySize, false);
+    auto bar = [](std::int64_t range, std::int64_t extent, std::int64_t pos) {
+        ScrollBarState s;
+        if (extent > 2 * range) return s; // 1..10, page 10, position 0
+        s.minimum = clamp32(-range);
+        s.maximum = clamp32(range);
+        s.page = clamp32(extent);
+        s.position = clamp32(std::clamp(pos, -range, range - extent));
+        return s;
+    };
+    hbar_ = bar(rangeX_, window.width(), window.left);
+    vbar_ = bar(rangeY_, window.height(), window.bottom);
+    if (window.height() <= 2 * rangeY_) // the top of the range is the top of the bar
+        vbar_.position = clamp32(std::int64_t(vbar_.minimum) + vbar_.maximum - vbar_.position - vbar_.page);
+}
+
+void CLumbraView::scroll(bool vertical, ScrollAction action, int thumb) {
+    ScrollBarState b = vertical ? vbar_ : hbar_;
+    if (!b.scrollable()) return;
+    std::int64_t page = b.page;
+    std::int64_t line = std::max<std::int64_t>(page / 10, 100);
+    std::int64_t range = vertical ? rangeY_ : rangeX_;
+    // Work in window coordinates: left, or bottom.
+    std::int64_t low = vertical ? window.bottom : window.left;
+    switch (action) {
+    case ScrollAction::LineUp:
+        low += vertical ? line : -line;
+        break;
+    case ScrollAction::LineDown:
+        low -= vertical ? line : -line;
+        break;
+    case ScrollAction::PageUp:
+        low += vertical ? page : -page;
+        break;
+    case ScrollAction::PageDown:
+        low -= vertical ? page : -page;
+        break;
+    case ScrollAction::ThumbPosition:
+        low = vertical ? std::int64_t(b.minimum) + b.maximum - thumb - page : thumb;
+        break;
+    }
+    low = std::clamp(low, -range, range - page);
+    if (vertical) {
+        std::int64_t h = window.height();
+        window.bottom = clamp32(low);
+        window.top = clamp32(low + h);
+    } else {
+        std::int64_t w = window.width();
+        window.left = clamp32(low);
+        window.right = clamp32(low + w);
+    }
+    redraw();
+}
+
+// ---------------------------------------------------------------- messages and the crosshair
+
+bool CLumbraView::isLeftDown(const ViewMessage& m) {
+    return m.message == WM_LBUTTONDOWN || (m.message == WM_KEYED_POINT && m.wParam == WM_LBUTTONDOWN);
+}
+
+bool CLumbraView::isLeftUp(const ViewMessage& m) {
+    return m.message == WM_LBUTTONUP || (m.message == WM_KEYED_POINT && m.wParam == WM_LBUTTONUP);
+}
+
+bool CLumbraView::isCancel(const ViewMessage& m) {
+    return m.message == WM_RBUTTONDOWN || (m.message == WM_KEYDOWN && m.wParam == VK_ESCAPE);
+}
+
+Point CLumbraView::clickPoint(const ViewMessage& m) const {
+    return m.message == WM_KEYED_POINT ? m.world : snappedWorld(m.x, m.y);
+}
+
+Point CLumbraView::crosshairPoint(const ViewMessage& m) const {
+    return m.message == WM_KEYED_POINT ? m.world : crosshairWorld();
+}
+
+bool CLumbraView::handleMessage(const ViewMessage& m) {
+    if (hook_.messageHook) {
+        auto handler = hook_.messageHook; // the handler may replace itself
+        if (handler(m)) return true;
+    }
+    return defaultHandling(m);
+}
+
+void CLumbraView::keyedPointEntered(Point p) {
+    keyedPoint = p;
+    for (unsigned real : {unsigned(WM_LBUTTONDOWN), unsigned(WM_LBUTTONUP)}) {
+        if (!hook_.messageHook) return;
+        ViewMessage m{WM_KEYED_POINT, real, 0, 0, p};
+        PixelPoint px = toPixel(p);
+        m.x = px.x, m.y = px.y;
+        auto handler = hook_.messageHook;
+        handler(m);
+    }
+}
+
+bool CLumbraView::defaultHandling(const ViewMessage& m) {
+    switch (m.message) {
+    case WM_KEYDOWN:
+        if (m.wParam == VK_ESCAPE) {
+            cancelCommand();
+            return true;
+        }
+        return false;
+    case WM_CHAR:
+        switch (m.wParam) {
+        case 'C':
+        case 'c':
+            frame_->coordinateDialog();
+            return true;
+        case 7:
+            frame_->gridDialog();
+            return true;
+        case 'F':
+        case 'f':
+            fillMode = fillMode ? 0 : 1;
+            redraw();
+            return true;
+        case 'R':
+        case 'r':
+            redraw();
+            return true;
+        case 'S':
+        case 's':
+            snap = !snap;
+            return true;
+        case 'U':
+        case 'u':
+            undo();
+            return true;
+        default:
+            return false;
+        }
+    case WM_MOUSEMOVE:
+        trackCrosshair(m.x, m.y);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CLumbraView::eraseCrosshair() {
+    if (!crosshairDrawn_) return;
+    drawCrosshair(crosshair_.x, crosshair_.y);
+    crosshairDrawn_ = false;
+}
+
+void CLumbraView::drawCrosshair(int px, int py) {
+    if (!canvas_) return;
+    Canvas& c = *canvas_;
+    c.setXor(true);
+    c.setPen(kWhite, 1, PenStyle::Solid);
+    c.line(px - kCrossHalfWidth, py, px + kCrossHalfWidth + 1, py);
+    c.line(px, py - kCrossHalfHeight, px, py + kCrossHalfHeight + 1);
+    c.setXor(false);
+}
+
+void CLumbraView::trackCrosshair(int px, int py) {
+    Point w = snappedWorld(px, py);
+    PixelPoint sp = toPixel(w);
+    if (crosshairDrawn_ && sp == crosshair_) return;
+    if ((sp.x != px || sp.y != py) && frame_->viewHasFocus()) frame_->moveCursor(sp.x, sp.y);
+    eraseCrosshair();
+    bands_.redraw(canvas_, sp.x, sp.y, RubberBandStack::Draw);
+    drawCrosshair(sp.x, sp.y);
+    crosshair_ = sp;
+    crosshairDrawn_ = canvas_ != nullptr;
+    frame_->coordinates(formatLength(w.x), formatLength(w.y));
+}
+
+// ---------------------------------------------------------------- prompts and command plumbing
+
+void CLumbraView::prompt(const char* title, const char* text) {
+    promptSet_ = title || text;
+    promptTitle_ = title ? title : "";
+    promptText_ = text ? text : "";
+    frame_->statusPrompt(statusText());
+}
+
+std::string CLumbraView::statusText() {
+    if (!promptSet_) return frame_->idleMessage();
+    return korvane::format("%s%s %s", promptTitle_.c_str(), promptTitle_.empty() ? "" : ":",
+                           promptText_.c_str());
+}
+
+std::string CLumbraView::idleText() {
+    if (!promptSet_) return frame_->idleMessage();
+    return korvane::format("%s: %s", promptTitle_.c_str(), promptText_.c_str());
+}
+
+void CLumbraView::activate(int command, const char* title, const char* text,
+                           std::function<bool(const ViewMessage&)> handler, std::function<void()> cancel) {
+    cancelCommand();
+    hook_.command = command;
+    hook_.step = 0;
+    hook_.dragWindow = false;
+    prompt(title, text);
+    hook_.cancelHook = std::move(cancel);
+    hook_.messageHook = std::move(handler);
+    frame_->pointEntry(true);
+}
+
+void CLumbraView::cancelCommand() {
+    if (!hook_.cancelHook) return;
+    auto cancel = std::move(hook_.cancelHook);
+    hook_.cancelHook = nullptr;
+    cancel();
+}
+
+void CLumbraView::endCommand() {
+    bands_.redraw(canvas_, 0, 0, RubberBandStack::Erase);
+    bands_.popAll(canvas_);
+    hook_.messageHook = nullptr;
+    hook_.cancelHook = nullptr;
+    hook_.command = ID_NONE;
+    hook_.step = 0;
+    hook_.dragWindow = false;
+    frame_->pointEntry(false);
+    prompt(nullptr, nullptr);
+}
+
+void CLumbraView::onDocumentUpdate(int hint) {
+    if (hint == kHintNewAperture) {
+        cancelCommand();
+        aperture().computeSize();
+        std::int32_t X = toUnits(aperture().xSize, false), Y = toUnits(aperture().ySize, false);
+        if (X <= 0 || Y <= 0) X = Y = 254000;
+        window = ViewWindow{-X, -Y, X, Y};
+    }
+    redraw();
+}
+
+// ---------------------------------------------------------------- picking
+
+namespace {
+
+bool hitLine(const PrimitiveRecord& p, std::int64_t x, std::int64_t y) {
+    std::int64_t hw = p.size / 2;
+    std::int64_t x1 = p.start.x, y1 = p.start.y, x2 = p.end.x, y2 = p.end.y;
+    if (x1 == x2 || y1 == y2) {
+        std::int64_t ext = p.toolWord == 5 ? hw : 0;
+        if (y1 == y2)
+            return std::abs(y - y1) <= hw && x >= std::min(x1, x2) - ext && x <= std::max(x1, x2) + ext;
+        return std::abs(x - x1) <= hw && y >= std::min(y1, y2) - ext && y <= std::max(y1, y2) + ext;
+    }
+    double dx = double(x2 - x1), dy = double(y2 - y1);
+    double len = std::hypot(dx, dy);
+    double along = ((x - x1) * dx + (y - y1) * dy) / len;
+    double across = ((x - x1) * dy - (y - y1) * dx) / len;
+    return std::abs(across) <= double(hw) && along >= -double(hw) && along <= len + double(hw);
+}
+
+bool hitPolygon(const PrimitiveRecord& p, std::int64_t x, std::int64_t y) {
+    const auto& v = p.vertices;
+    if (v.size() < 2) return false;
+    for (const auto& q : v)
+        if (q.y == y) {
+            --y;
+            break;
+        }
+    bool inside = false;
+    for (std::size_t i = 0, j = v.size() - 1; i < v.size(); j = i++) {
+        std::int64_t yi = v[i].y, yj = v[j].y, xi = v[i].x, xj = v[j].x;
+        if ((yi > y) != (yj > y)) {
+            double cross = double(xj - xi) * double(y - yi) / double(yj - yi) + double(xi);
+            if (double(x) < cross) inside = !inside;
+        }
+    }
+    return inside;
+}
+
+int angleTenths(double dx, double dy) {
+    double a = std::atan2(dy, dx) * 1800.0 / M_PI;
+    int t = static_cast<int>(roundHalfAway(a));
+    t %= 3600;
+    if (t < 0) t += 3600;
+    return t;
+}
+
+bool hitArc(const PrimitiveRecord& p, std::int64_t x, std::int64_t y) {
+    double dx = double(x - p.centre.x), dy = double(y - p.centre.y);
+    std::int64_t d = static_cast<std::int64_t>(roundHalfAway(std::hypot(dx, dy)));
+    std::int64_t r = p.radius, w = p.size;
+    if (d < r - w || d > r + w) return false;
+    std::int64_t sweep = p.sweep;
+    if (sweep >= 3600 || sweep <= -3600) return true;
+    std::int64_t a = angleTenths(dx, dy);
+    std::int64_t t = sweep > 0 ? a - p.startAngle : p.startAngle - a;
+    t %= 3600;
+    if (t < 0) t += 3600;
+    return t < std::abs(sweep);
+}
+
+bool hit(const PrimitiveRecord& p, Point at) {
+    std::int64_t x = at.x, y = at.y;
+    switch (p.type) {
+    case AP_CIRCLE: {
+        std::int64_t h = p.size / 2;
+        return std::abs(x - p.centre.x) <= h && std::abs(y - p.centre.y) <= h;
+    }
+    case AP_LINE:
+        return hitLine(p, x, y);
+    case AP_POLYGON:
+        return hitPolygon(p, x, y);
+    case AP_ARC:
+        return hitArc(p, x, y);
+    default:
+        return false;
+    }
+}
+
+bool passes(const PrimitiveRecord& p, int filter) {
+    return filter == -1 || std::int64_t(p.toolWord) - 255 == filter;
+}
+
+bool inside(const ViewWindow& r, Point q) {
+    return q.x >= r.left && q.x <= r.right && q.y >= r.bottom && q.y <= r.top;
+}
+
+bool definingPointsInside(const PrimitiveRecord& p, const ViewWindow& r) {
+    switch (p.type) {
+    case AP_CIRCLE:
+        return inside(r, p.centre);
+    case AP_LINE:
+    case AP_ARC:
+        return inside(r, p.start) && inside(r, p.end);
+    case AP_POLYGON:
+        return !p.vertices.empty() &&
+               std::all_of(p.vertices.begin(), p.vertices.end(), [&](Point q) { return inside(r, q); });
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+PrimitiveRecord* CLumbraView::pickAt(Point p, int toolFilter, Point* reference) {
+    ApertureRecord& a = aperture();
+    std::size_t n = static_cast<std::size_t>(a.count());
+    std::size_t start = 0;
+    if (a.selectionCount() == -1 && a.pick()) {
+        long i = a.indexOf(a.pick());
+        if (i >= 0 && static_cast<std::size_t>(i) + 1 < n) start = static_cast<std::size_t>(i) + 1;
+    }
+    a.clearSelection();
+    for (std::size_t k = 0; k < n; ++k) {
+        PrimitiveRecord* q = a.at((start + k) % n);
+        if (!hit(*q, p)) continue;
+        if (!passes(*q, toolFilter)) break;
+        a.setPick(q);
+        if (reference) *reference = q->referencePoint();
+        return q;
+    }
+    doc_.messages().beep(Beep::Question);
+    return nullptr;
+}
+
+int CLumbraView::selectWindow(Point a, Point b, int toolFilter) {
+    ViewWindow r = normalised(a, b);
+    ApertureRecord& ap = aperture();
+    ap.clearSelection();
+    for (const auto& p : ap.primitives())
+        if (passes(*p, toolFilter) && definingPointsInside(*p, r)) ap.addWindowSelection(p.get());
+    return ap.selectionCount();
+}
+
+// ---------------------------------------------------------------- navigation
+
+bool CLumbraView::refuseZoom() {
+    window = savedWindow;
+    doc_.messages().beep(Beep::Default);
+    return false;
+}
+
+bool CLumbraView::zoomOutAt(Point p) {
+    savedWindow = window;
+    std::int64_t w = window.width(), h = window.height();
+    std::int64_t l = p.x - 2 * (w / 2), r = std::int64_t(p.x) + w, b = p.y - 2 * (h / 2),
+                 t = std::int64_t(p.y) + h;
+    // Doubling without end would leave the 32-bit range of the coordinates.
+    if (l < INT32_MIN || b < INT32_MIN || r > INT32_MAX || t > INT32_MAX) return refuseZoom();
+    window = ViewWindow{std::int32_t(l), std::int32_t(b), std::int32_t(r), std::int32_t(t)};
+    redraw();
+    return true;
+}
+
+bool CLumbraView::zoomInAt(Point p) {
+    savedWindow = window;
+    std::int64_t w = window.width(), h = window.height();
+    std::int64_t qx = w / 4, qy = h / 4;
+    std::int64_t dx = p.x - (window.left + w / 2), dy = p.y - (window.bottom + h / 2);
+    std::int64_t l = window.left + dx + qx, r = window.right + dx - qx;
+    std::int64_t b = window.bottom + dy + qy, t = window.top + dy - qy;
+    if (r - l < kMinimumExtent || t - b < kMinimumExtent) return refuseZoom();
+    window = ViewWindow{clamp32(l), clamp32(b), clamp32(r), clamp32(t)};
+    redraw();
+    return true;
+}
+
+void CLumbraView::panTo(Point p) {
+    std::int64_t hw = window.width() / 2, hh = window.height() / 2;
+    window = ViewWindow{clamp32(p.x - hw), clamp32(p.y - hh), clamp32(p.x + hw), clamp32(p.y + hh)};
+    redraw();
+}
+
+void CLumbraView::zoomAll() {
+    aperture().computeSize();
+    std::int32_t X = toUnits(aperture().xSize, false), Y = toUnits(aperture().ySize, false);
+    window = ViewWindow{-X, -Y, X, Y};
+    redraw();
+}
+
+void CLumbraView::startZoomIn() {
+    activate(
+        ID_VIEW_ZOOMIN, "Zoom In", "enter new center point...",
+        [this](const ViewMessage& m) {
+            if (isLeftDown(m)) return zoomInAt(clickPoint(m)), true;
+            if (isCancel(m)) return cancelCommand(), true;
+            return false;
+        },
+        [this] { endCommand(); });
+}
+
+void CLumbraView::startZoomOut() {
+    activate(
+        ID_VIEW_ZOOMOUT, "Zoom Out", "enter new center point...",
+        [this](const ViewMessage& m) {
+            if (isLeftDown(m)) return zoomOutAt(clickPoint(m)), true;
+            if (isCancel(m)) return cancelCommand(), true;
+            return false;
+        },
+        [this] { endCommand(); });
+}
+
+void CLumbraView::startPan() {
+    activate(
+        ID_VIEW_PAN, "Pan", "enter new center point...",
+        [this](const ViewMessage& m) {
+            if (isLeftDown(m)) return panTo(clickPoint(m)), true;
+            if (isCancel(m)) return cancelCommand(), true;
+            return false;
+        },
+        [this] { endCommand(); });
+}
+
+void CLumbraView::pushRectangleBand(Point corner) {
+    bands_.push([this, corner](Canvas& c, int x, int y) {
+        PixelPoint a = toPixel(corner);
+        c.rectangle(std::min(a.x, x), std::min(a.y, y), std::max(a.x, x) + 1, std::max(a.y, y) + 1);
+    });
+}
+
+void CLumbraView::startViewWindow() {
+    activate(
+        ID_VIEW_WINDOW, "View Window", "enter first point...",
+        [this](const ViewMessage& m) {
+            if (hook_.step == 0) {
+                if (isLeftDown(m)) {
+                    hook_.windowCorner = crosshairPoint(m);
+                    hook_.cornerTick = korvane::clock().tickMs();
+                    hook_.cornerPixel = m.message == WM_KEYED_POINT ? toPixel(m.world) : PixelPoint{m.x, m.y};
+                    pushRectangleBand(hook_.windowCorner);
+                    setPromptText("enter second point...");
+                    hook_.step = 1;
+                    return true;
+                }
+                if (isCancel(m)) return cancelCommand(), true;
+                return false;
+            }
+            if (isLeftDown(m) || isLeftUp(m)) {
+                // Both click-click and press-drag-release: the second corner comes later and elsewhere.
+                PixelPoint px = m.message == WM_KEYED_POINT ? toPixel(m.world) : PixelPoint{m.x, m.y};
+                if (korvane::clock().tickMs() - hook_.cornerTick < 500 || px == hook_.cornerPixel)
+                    return true;
+                bands_.pop(canvas_);
+                savedWindow = window;
+                window = normalised(hook_.windowCorner, crosshairPoint(m));
+                if (window.width() < kMinimumExtent || window.height() < kMinimumExtent)
+                    refuseZoom();
+                else
+                    redraw();
+                hook_.step = 0;
+                setPromptText("enter first point...");
+                return true;
+            }
+            if (isCancel(m)) {
+                bands_.pop(canvas_);
+                hook_.step = 0;
+                setPromptText("enter first point...");
+                return true;
+            }
+            return false;
+        },
+        [this] { endCommand(); });
+}
+
+} // namespace lumbra
