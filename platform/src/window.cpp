@@ -269,9 +269,14 @@ EditVerdict CWnd::userEditCell(int row, int col, const char* text) {
     SetItemText(row, col, text);
     if (cellHook_) {
         EditVerdict v = cellHook_(row, col, CString(text));
-        if (!v.accepted) SetItemText(row, col, previous);
-        return v;
+        if (!v.accepted) {
+            SetItemText(row, col, previous);
+            return v;
+        }
     }
+    // The list control tells its parent after every accepted cell edit: wParam the control ID,
+    // lParam the row.
+    if (parent_) parent_->SendMessage(RegisterWindowMessage("Edit Data"), static_cast<WPARAM>(id_), row);
     return {};
 }
 

@@ -169,7 +169,8 @@ class CWnd {
     bool userSelect(int index);
     // Types text into an edit control and commits it (focus leaves the control or Enter is pressed).
     EditVerdict userEdit(const char* text);
-    // Edits one cell of a list control and notifies through the cell hook.
+    // Edits one cell of a list control: the cell hook may refuse the text; an accepted edit is announced
+    // to the parent with the registered message "Edit Data".
     EditVerdict userEditCell(int row, int col, const char* text);
 
     // An owner that validates or reacts to committed edit text (a value box attaches here).
