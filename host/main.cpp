@@ -142,30 +142,7 @@ bool parseArgs(int argc, char** argv, int first, std::vector<ScriptStep>& steps,
                 error = "--script needs a file";
                 return false;
             }
-            std::ifstream in(argv[++i]);
-            if (!in) {
-                error = korvane::format("script %s cannot be read", argv[i]);
-                return false;
-            }
-            std::string line;
-            int number = 0;
-            while (std::getline(in, line)) {
-                ++number;
-                if (!line.empty() && line.back() == '\r') line.pop_back();
-                size_t b = line.find_first_not_of(" \t");
-                if (b == std::string::npos || line[b] == '#') continue;
-                line = line.substr(b);
-                size_t sp = line.find_first_of(" \t");
-                std::string v = line.substr(0, sp);
-                std::string arg =
-                    sp == std::string::npos ? "" : line.substr(line.find_first_not_of(" \t", sp));
-                auto step = parseScriptStep(v, arg, error);
-                if (!step) {
-                    error = korvane::format("%s line %d: %s", argv[i], number, error.c_str());
-                    return false;
-                }
-                steps.push_back(*step);
-            }
+            if (!readScriptFile(argv[++i], steps, error)) return false;
             continue;
         }
         static const char* const known[] = {"set",    "click", "select", "cell",

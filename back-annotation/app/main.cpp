@@ -20,37 +20,6 @@ void Usage() {
                          "               [--file PATH | --no-file] [--ok | --cancel]\n");
 }
 
-bool ReadScript(const std::string& path, std::vector<ScriptStep>& steps, std::string& error) {
-    std::ifstream in(path);
-    if (!in) {
-        error = "script " + path + " cannot be read";
-        return false;
-    }
-    std::string line;
-    int number = 0;
-    while (std::getline(in, line)) {
-        ++number;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        size_t b = line.find_first_not_of(" \t");
-        if (b == std::string::npos || line[b] == '#') continue;
-        line = line.substr(b);
-        size_t sp = line.find_first_of(" \t");
-        std::string verb = line.substr(0, sp);
-        std::string arg;
-        if (sp != std::string::npos) {
-            size_t a = line.find_first_not_of(" \t", sp);
-            if (a != std::string::npos) arg = line.substr(a);
-        }
-        auto step = parseScriptStep(verb, arg, error);
-        if (!step) {
-            error = korvane::format("%s line %d: %s", path.c_str(), number, error.c_str());
-            return false;
-        }
-        steps.push_back(*step);
-    }
-    return true;
-}
-
 // The scripted presenter, also printing what the confirmation window lists.
 class TandrelScript : public ScriptedPresenter {
   public:
@@ -80,7 +49,7 @@ int main(int argc, char** argv) {
     bool scripted = false;
     std::string error;
     if (const char* script = std::getenv("TANDREL_SCRIPT"); script && *script) {
-        if (!ReadScript(script, steps, error)) {
+        if (!readScriptFile(script, steps, error)) {
             std::fprintf(stderr, "tandrel: %s\n", error.c_str());
             return 2;
         }
@@ -101,7 +70,7 @@ int main(int argc, char** argv) {
         else if (a == "--schematic-id" && hasValue)
             options.schematicId = argv[++i];
         else if (a == "--script" && hasValue)
-            ok = ReadScript(argv[++i], steps, error), scripted = true;
+            ok = readScriptFile(argv[++i], steps, error), scripted = true;
         else if (a == "--file" && hasValue)
             ok = add("file", argv[++i]);
         else if (a == "--no-file")

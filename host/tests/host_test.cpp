@@ -59,7 +59,7 @@ TEST(Host, RunWritesTheModelTextByteForByte) {
 
 TEST(Host, ScriptFileGivesTheSameTextAsArguments) {
     fs::path script = fs::temp_directory_path() / ("host-script-" + std::to_string(getpid()));
-    std::ofstream(script) << "# two secondaries, option 2\r\nset 9202=2\n  click 501\n\nok\n";
+    std::ofstream(script) << "# two secondaries, option 2\r\nset 9202=2\n  click 501\n\nok  \n";
     Result a = host("run soskin --script " + script.string());
     Result b = host("run soskin --set 9202=2 --click 501 --ok");
     fs::remove(script);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <fstream>
 
 namespace {
 
@@ -93,6 +94,37 @@ std::optional<ScriptStep> parseScriptStep(const std::string& verb, const std::st
     else
         return bad("unknown step");
     return step;
+}
+
+bool readScriptFile(const std::string& path, std::vector<ScriptStep>& steps, std::string& error) {
+    std::ifstream in(path);
+    if (!in) {
+        error = korvane::format("script %s cannot be read", path.c_str());
+        return false;
+    }
+    std::string line;
+    int number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        size_t b = line.find_first_not_of(" \t");
+        if (b == std::string::npos || line[b] == '#') continue;
+        line = line.substr(b);
+        size_t sp = line.find_first_of(" \t");
+        std::string verb = line.substr(0, sp);
+        std::string arg;
+        if (sp != std::string::npos) {
+            size_t a = line.find_first_not_of(" \t", sp);
+            if (a != std::string::npos) arg = line.substr(a);
+        }
+        auto step = parseScriptStep(verb, arg, error);
+        if (!step) {
+            error = korvane::format("%s line %d: %s", path.c_str(), number, error.c_str());
+            return false;
+        }
+        steps.push_back(*step);
+    }
+    return true;
 }
 
 ScriptedPresenter::ScriptedPresenter(std::vector<ScriptStep> steps) {

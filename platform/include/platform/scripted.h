@@ -28,6 +28,10 @@ struct ScriptStep {
 std::optional<ScriptStep> parseScriptStep(const std::string& verb, const std::string& argument,
                                           std::string& error);
 
+// Reads steps from a script file, one a line ("set 2:9225=0.5", "click 1170", "answer yes"); blank lines
+// and lines starting with '#' are skipped. On a malformed line `error` names the file and line.
+bool readScriptFile(const std::string& path, std::vector<ScriptStep>& steps, std::string& error);
+
 struct RecordedMessageBox {
     MessageBoxRequest request;
     int answer = 0;
