@@ -4,6 +4,9 @@
 #include "platform/scripted.h"
 #include "tandrel/annotate_dlg.h"
 #include "tandrel/tandrel_app.h"
+#ifdef KORVANE_HAVE_WX
+#include "wxpresenter/wxpresenter.h"
+#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -103,9 +106,24 @@ int main(int argc, char** argv) {
         };
         setPresenter(script.get());
     }
+#ifdef KORVANE_HAVE_WX
+    // Unscripted, the windows are shown to the user on the display.
+    std::unique_ptr<korvane::wx::WxPresenter> gui;
+    int toolkitArgc = 1;
+    if (!scripted && korvane::wx::startToolkit(toolkitArgc, argv)) {
+        gui = std::make_unique<korvane::wx::WxPresenter>();
+        setPresenter(gui.get());
+    }
+#endif
     tandrel::CTandrelApp app(options);
     app.InitInstance();
     setPresenter(nullptr);
+#ifdef KORVANE_HAVE_WX
+    if (gui) {
+        gui.reset();
+        korvane::wx::stopToolkit();
+    }
+#endif
     if (script && script->refusal()) {
         std::fprintf(stderr, "tandrel: %s\n", script->refusal()->c_str());
         return 2;
