@@ -3,6 +3,8 @@ function(korvane_add_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main GTest::gmock ${T_LIBS})
+  # Test code gains nothing from optimisation and compiles twice as fast without it.
+  target_compile_options(${name} PRIVATE -O0)
   # Parameterised tests are named by their index; their values stay in the test output.
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES PROPERTIES ${T_PROPERTIES})
 endfunction()
