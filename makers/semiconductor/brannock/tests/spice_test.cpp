@@ -2,6 +2,7 @@
 // The simulated drain current at each saturation point of the output curves is printed beside the
 // entered one, as a figure of how well the extraction fits (not checked: level-1 fits are rough).
 #include "makertest/plugin.h"
+#include "platform/format.h"
 #include "presets.h"
 #include "spicecheck/spicecheck.h"
 
@@ -20,11 +21,7 @@ const makertest::Plugin& brannockPlugin() {
     return p;
 }
 
-std::string number(double v) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.6g", v);
-    return buf;
-}
+std::string number(double v) { return korvane::format("%.6g", v); }
 
 class BrannockSpice : public ::testing::TestWithParam<int> {};
 
