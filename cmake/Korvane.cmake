@@ -25,3 +25,12 @@ function(korvane_add_maker name)
   target_link_options(${lower} PRIVATE -Wl,--version-script=${CMAKE_SOURCE_DIR}/frame/exports.map -Wl,--no-undefined)
   set_property(GLOBAL APPEND PROPERTY KORVANE_MAKERS ${lower})
 endfunction()
+
+# korvane_use_gui_presenter(TARGET): a program that shows its windows on a display when the wxWidgets
+# presenter is built (KORVANE_HAVE_WX), and runs headless otherwise.
+function(korvane_use_gui_presenter target)
+  if(TARGET korvane_wxpresenter)
+    target_link_libraries(${target} PRIVATE korvane_wxpresenter)
+    target_compile_definitions(${target} PRIVATE KORVANE_HAVE_WX)
+  endif()
+endfunction()

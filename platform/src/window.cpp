@@ -362,6 +362,14 @@ void DDX_CBIndex(CDataExchange* pDX, int id, int& value) {
         c->SetCurSel(value);
 }
 
+void DDX_RadioPair(CDataExchange* pDX, int firstId, int secondId, int& flag) {
+    CWnd* w = pDX->m_pDlgWnd;
+    if (pDX->m_bSaveAndValidate)
+        flag = w->IsDlgButtonChecked(firstId) ? 1 : 0;
+    else
+        w->CheckRadioButton(firstId, secondId, flag ? firstId : secondId);
+}
+
 // ---------------------------------------------------------------- modal windows
 
 void CModalWindow::EndDialog(int result) {

@@ -255,17 +255,13 @@ class CPage2 : public CMakerPage {
     }
     void DoDataExchange(CDataExchange* pDX) override {
         CMakerPage::DoDataExchange(pDX);
-        if (pDX->m_bSaveAndValidate)
-            m_nID_GS = IsDlgButtonChecked(IDC_SMALL_VDS) ? 1 : 0;
-        else
-            CheckRadioButton(IDC_SMALL_VDS, IDC_LARGE_VDS, m_nID_GS ? IDC_SMALL_VDS : IDC_LARGE_VDS);
+        DDX_RadioPair(pDX, IDC_SMALL_VDS, IDC_LARGE_VDS, m_nID_GS);
         DDX_Check(pDX, IDC_THREE_CURVES, m_nID_Num);
     }
     void applyPreset(int p) {
         m_nID_Num = m_nID_GS = p == kNmos ? 1 : 0;
         copyInto(m_values, kTransferPresets[static_cast<size_t>(p)]);
         if (!m_bInitialised) return;
-        CheckRadioButton(IDC_SMALL_VDS, IDC_LARGE_VDS, p == kNmos ? IDC_SMALL_VDS : IDC_LARGE_VDS);
         UpdateData(false);
         route();
     }
@@ -310,10 +306,7 @@ class CPage4 : public CMakerPage {
     }
     void DoDataExchange(CDataExchange* pDX) override {
         CMakerPage::DoDataExchange(pDX);
-        if (pDX->m_bSaveAndValidate)
-            m_nID_BS = IsDlgButtonChecked(IDC_BULK_YES) ? 1 : 0;
-        else
-            CheckRadioButton(IDC_BULK_YES, IDC_BULK_NO, m_nID_BS ? IDC_BULK_YES : IDC_BULK_NO);
+        DDX_RadioPair(pDX, IDC_BULK_YES, IDC_BULK_NO, m_nID_BS);
         DDX_Check(pDX, IDC_NO_CURVES, m_nID_Cap);
     }
     void applyPreset(int p) {
@@ -321,7 +314,6 @@ class CPage4 : public CMakerPage {
         m_nID_Cap = p == kNmos ? 1 : 0;
         copyInto(m_values, kCapacitancePresets[static_cast<size_t>(p)]);
         if (!m_bInitialised) return;
-        CheckRadioButton(IDC_BULK_YES, IDC_BULK_NO, m_nID_BS ? IDC_BULK_YES : IDC_BULK_NO);
         UpdateData(false);
         enableCurveBoxes();
     }

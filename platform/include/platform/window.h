@@ -252,6 +252,8 @@ void DDX_Check(CDataExchange* pDX, int id, int& value);
 // The index of the checked button in the group that starts at `firstId` (-1 when none).
 void DDX_Radio(CDataExchange* pDX, int firstId, int& value);
 void DDX_CBIndex(CDataExchange* pDX, int id, int& value);
+// A pair of radio buttons held as a flag: 1 when `firstId` is checked, 0 for `secondId`.
+void DDX_RadioPair(CDataExchange* pDX, int firstId, int secondId, int& flag);
 
 // A window that runs modally: a dialog or a property sheet.
 class CModalWindow : public CWnd {
