@@ -359,6 +359,14 @@ std::string writeApertureText(ApertureRecord& a) {
     return s;
 }
 
+std::string nameUnfitForSaving(const std::string& name) {
+    if (!name.empty() && name[0] == '#')
+        return "an aperture name may not begin with \"#\": the file would take it for a comment";
+    if (startsWithNoCase(name, "$End"))
+        return "an aperture name may not begin with \"$End\": the file would end there";
+    return {};
+}
+
 bool writeFileAtomically(const std::string& path, const std::string& text, std::string& error) {
     std::string tmp = path + ".XXXXXX";
     std::vector<char> name(tmp.begin(), tmp.end());

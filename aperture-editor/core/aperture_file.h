@@ -46,6 +46,10 @@ bool loadApertureFromFile(std::FILE* f, long k, LoadedAperture& out, std::string
 // The text the editor saves: sizes recomputed first, only this aperture, no end line.
 std::string writeApertureText(ApertureRecord& a);
 
+// Why a saved aperture of this name would not read back as itself (the reader takes a line starting
+// with "#" for a comment and one starting with "$End" for the end of the section); empty when it would.
+std::string nameUnfitForSaving(const std::string& name);
+
 // Writes text beside path and renames it over path, so a failed save leaves the old file whole.
 bool writeFileAtomically(const std::string& path, const std::string& text, std::string& error);
 

@@ -72,6 +72,7 @@ bool CLumbraDoc::OnSaveDocument(const std::string& path) {
             korvane::format("the aperture name is too long to be saved: the line that holds it and the "
                             "sizes may have at most %zu characters",
                             kMaxLineLength));
+    if (std::string why = nameUnfitForSaving(aperture_.name()); !why.empty()) return fail(why);
     if (!writeFileAtomically(path, text, error)) return fail(error);
     aperture_.setModified(false);
     return true;

@@ -207,6 +207,21 @@ TEST_F(DocFile, NameTooLongToReadBackIsNotSaved) {
     EXPECT_EQ(again.aperture().name(), std::string(200, 'n'));
 }
 
+TEST_F(DocFile, NamesTheReaderWouldSkipOrStopAtAreNotSaved) {
+    std::string target = tempPath("oddname");
+    made.push_back(target);
+    ASSERT_TRUE(doc.OnSaveDocument(target));
+    std::string before = readAll(target);
+    for (const char* name : {"#pad", "$end", "$ENDpad"}) {
+        doc.aperture().reset(name, 0.1, 0.1);
+        EXPECT_FALSE(doc.OnSaveDocument(target)) << name;
+        EXPECT_EQ(readAll(target), before) << name;
+    }
+    EXPECT_EQ(msgs.messages.size(), 3u);
+    doc.aperture().reset("pad#1$End", 0.1, 0.1); // only the start of the line matters
+    EXPECT_TRUE(doc.OnSaveDocument(target));
+}
+
 TEST_F(DocFile, FailedSaveLeavesTheOldFileWhole) {
     // Root writes into read-only folders, so the failure cannot be provoked this way.
     if (::geteuid() == 0) GTEST_SKIP() << "needs a user that folder permissions apply to";
