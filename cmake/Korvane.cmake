@@ -9,12 +9,21 @@ function(korvane_add_test name)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES PROPERTIES ${T_PROPERTIES})
 endfunction()
 
-# korvane_add_maker(NAME SOURCES...): a model-maker plug-in named after its deliverable,
-# exporting only GetModelMakerName and CreateModelMaker.
+# korvane_add_maker(NAME SOURCES... [CORE SOURCES...]): a model-maker plug-in named after its
+# deliverable, exporting only GetModelMakerName and CreateModelMaker. The CORE sources (the windowless
+# computation and text) become the static library <name>_core, which the plug-in and the tests link.
 function(korvane_add_maker name)
+  cmake_parse_arguments(M "" "" "CORE" ${ARGN})
   string(TOLOWER ${name} lower)
-  add_library(${lower} MODULE ${ARGN})
+  add_library(${lower} MODULE ${M_UNPARSED_ARGUMENTS})
   target_link_libraries(${lower} PRIVATE korvane_frame)
+  if(M_CORE)
+    add_library(${lower}_core STATIC ${M_CORE})
+    target_include_directories(${lower}_core PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+    target_link_libraries(${lower}_core PUBLIC korvane_frame)
+    set_target_properties(${lower}_core PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+    target_link_libraries(${lower} PRIVATE ${lower}_core)
+  endif()
   set_target_properties(${lower} PROPERTIES
     OUTPUT_NAME ${name}
     PREFIX ""

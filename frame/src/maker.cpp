@@ -52,6 +52,10 @@ bool ask(unsigned stringId) {
     return AfxMessageBox(text, MB_YESNO) == IDYES;
 }
 
+void tell(const std::string& text) {
+    AfxMessageBox(CString(text.c_str()), MB_OK | MB_ICONEXCLAMATION);
+}
+
 ModuleRegistration::ModuleRegistration(const ResourceModule& module, CWinApp& app) : module_(module) {
     AfxRegisterResourceModule(&module_);
     app.m_hInstance = &module_;
@@ -67,10 +71,14 @@ ModuleRegistration::~ModuleRegistration() {
 } // namespace frame
 
 namespace {
-constexpr int kPageEditBase = 9221;
-constexpr int kPageLabelBase = 9241;
-constexpr int kDialogEditBase = 9201;
-constexpr int kDialogLabelBase = 9221;
+// No simulator loads a card that says inf or nan: such a text is refused and the window stays open.
+bool refusedAsNonFinite(CString& text) {
+    auto message = frame::nonFiniteInText(text.str());
+    if (!message) return false;
+    text.Empty();
+    frame::tell(*message);
+    return true;
+}
 
 void createBox(CUserDefValueSpinUnitBox& box, int editId, CDialog& owner) {
     int width = CUserDefValueSpinParent::GetFontWidth(&owner);
@@ -80,8 +88,9 @@ void createBox(CUserDefValueSpinUnitBox& box, int editId, CDialog& owner) {
 
 // ---------------------------------------------------------------- sheet pages
 
-CMakerPage::CMakerPage(unsigned templateId, std::span<const UnitBoxSetup> setup)
-    : CPropertyPage(templateId), m_setup(setup) {
+CMakerPage::CMakerPage(unsigned templateId, std::span<const UnitBoxSetup> setup, int editBase, int labelBase)
+    : CPropertyPage(templateId), m_setup(setup.begin(), setup.end()), m_editBase(editBase),
+      m_labelBase(labelBase) {
     for (const auto& r : setup) {
         m_values.push_back(r.defaultValue);
         m_boxes.push_back(std::make_unique<CUserDefValueSpinUnitBox>());
@@ -97,8 +106,8 @@ BOOL CMakerPage::OnInitDialog() {
     m_nHelpContext = helpContextNumber();
     m_labels.clear();
     for (int k = 0; k < boxCount(); ++k) {
-        m_labels.push_back(GetDlgItem(kPageLabelBase + k));
-        createBox(box(k), kPageEditBase + k, *this);
+        m_labels.push_back(GetDlgItem(m_labelBase + k));
+        createBox(box(k), m_editBase + k, *this);
     }
     for (int k = 0; k < boxCount(); ++k)
         frame::setUpBox(box(k), m_setup[static_cast<size_t>(k)]);
@@ -111,7 +120,7 @@ BOOL CMakerPage::OnInitDialog() {
 
 void CMakerPage::DoDataExchange(CDataExchange* pDX) {
     for (int k = 0; k < boxCount(); ++k)
-        box(k).DDX_Double(pDX, m_values[static_cast<size_t>(k)]);
+        box(k).DDX_Double(pDX, value(k));
 }
 
 // ---------------------------------------------------------------- sheet
@@ -138,13 +147,16 @@ void CMakerSheet::onOk() {
     for (int i = 0; i < GetPageCount(); ++i)
         if (CPropertyPage* p = GetPage(i); p->exists()) p->UpdateData(true);
     if (!compute()) return;
+    if (refusedAsNonFinite(m_text)) return;
     EndDialog(IDOK);
 }
 
 // ---------------------------------------------------------------- parameter dialog
 
-CMakerDialog::CMakerDialog(CString& text, std::span<const LabelledUnitBoxSetup> setup, unsigned templateId)
-    : CDialog(templateId), m_text(text), m_setup(setup) {
+CMakerDialog::CMakerDialog(CString& text, std::span<const LabelledUnitBoxSetup> setup, unsigned templateId,
+                           int editBase, int labelBase)
+    : CDialog(templateId), m_text(text), m_setup(setup.begin(), setup.end()), m_editBase(editBase),
+      m_labelBase(labelBase) {
     m_text.Empty();
     for (const auto& r : setup) {
         m_values.push_back(r.box.defaultValue);
@@ -155,6 +167,12 @@ CMakerDialog::CMakerDialog(CString& text, std::span<const LabelledUnitBoxSetup> 
         return LRESULT{1};
     });
     OnClicked(IDOK, [this] { onOk(); });
+    // The dialog's Help button asks for the same help as F1.
+    OnClicked(ID_HELP, [this] {
+        HELPINFO info;
+        info.cbSize = 28;
+        SendMessage(WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+    });
 }
 
 BOOL CMakerDialog::OnInitDialog() {
@@ -162,8 +180,8 @@ BOOL CMakerDialog::OnInitDialog() {
     CenterWindow();
     m_labels.clear();
     for (int k = 0; k < boxCount(); ++k) {
-        m_labels.push_back(GetDlgItem(kDialogLabelBase + k));
-        createBox(box(k), kDialogEditBase + k, *this);
+        m_labels.push_back(GetDlgItem(m_labelBase + k));
+        createBox(box(k), m_editBase + k, *this);
     }
     for (int k = 0; k < boxCount(); ++k) {
         const auto& r = m_setup[static_cast<size_t>(k)];
@@ -183,7 +201,7 @@ BOOL CMakerDialog::OnInitDialog() {
 
 void CMakerDialog::DoDataExchange(CDataExchange* pDX) {
     for (int k = 0; k < boxCount(); ++k)
-        box(k).DDX_Double(pDX, m_values[static_cast<size_t>(k)]);
+        box(k).DDX_Double(pDX, value(k));
 }
 
 void CMakerDialog::onOk() {
@@ -192,6 +210,7 @@ void CMakerDialog::onOk() {
         if (CWnd* c = GetDlgItem(wrong)) c->SetFocus();
         return;
     }
+    if (refusedAsNonFinite(m_text)) return;
     UpdateData(true);
     EndDialog(IDOK);
 }

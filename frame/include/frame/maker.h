@@ -3,6 +3,8 @@
 // globals.
 #pragma once
 
+#include "frame/boxes.h"
+#include "frame/core.h"
 #include "library/unitbox.h"
 #include "platform/cstring.h"
 #include "platform/presenter.h"
@@ -13,25 +15,6 @@
 #include <memory>
 #include <span>
 #include <vector>
-
-// One value box's set-up, in box order.
-struct UnitBoxSetup {
-    bool enabled;
-    int unitKind;
-    int lowPrefix;
-    int highPrefix;
-    double minimum;
-    double maximum;
-    int digits;
-    bool boxFlag;
-    double defaultValue;
-};
-
-// The parameter dialog's record: the string-table ID of the label in front.
-struct LabelledUnitBoxSetup {
-    unsigned labelId;
-    UnitBoxSetup box;
-};
 
 namespace frame {
 
@@ -58,26 +41,34 @@ const RegisteredMessages& messages();
 
 // Yes/No question from the plug-in's string table; true when the user answered Yes.
 bool ask(unsigned stringId);
+// An OK-only message (a refused computation: the window stays open).
+void tell(const std::string& text);
 
 } // namespace frame
 
 // A page of a maker's property sheet: N labels and unit boxes on statics 9241 + k and edits 9221 + k.
 class CMakerPage : public CPropertyPage {
   public:
-    CMakerPage(unsigned templateId, std::span<const UnitBoxSetup> setup);
+    CMakerPage(unsigned templateId, std::span<const UnitBoxSetup> setup, int editBase = 9221,
+               int labelBase = 9241);
 
     BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* pDX) override;
 
-    int boxCount() const { return static_cast<int>(m_values.size()); }
+    int boxCount() const { return static_cast<int>(m_boxes.size()); }
     CUserDefValueSpinUnitBox& box(int k) { return *m_boxes[static_cast<size_t>(k)]; }
     CWnd* label(int k) { return m_labels[static_cast<size_t>(k)]; }
     bool initialised() const { return m_bInitialised; }
     std::uintptr_t helpContext() const { return m_nHelpContext; }
+    int editId(int k) const { return m_editBase + k; }
 
+    // The values in box order, for pages not described by a table.
     std::vector<double> m_values;
 
   protected:
+    // Where box k's value is kept; a table page binds it to the maker's inputs.
+    virtual double& value(int k) { return m_values[static_cast<size_t>(k)]; }
+
     // Page-specific parts of the initialisation.
     virtual std::uintptr_t helpContextNumber() const = 0;
     virtual std::uintptr_t helpBits() const { return 0; }
@@ -87,9 +78,29 @@ class CMakerPage : public CPropertyPage {
     CPropertySheet* m_pSheet = nullptr;
     std::uintptr_t m_nHelpContext = 0;
     bool m_bInitialised = false;
-    std::span<const UnitBoxSetup> m_setup;
+    std::vector<UnitBoxSetup> m_setup;
+    int m_editBase, m_labelBase;
     std::vector<CWnd*> m_labels;
     std::vector<std::unique_ptr<CUserDefValueSpinUnitBox>> m_boxes;
+};
+
+// A sheet page described by a table: its boxes are bound to fields of the maker's inputs, which the
+// sheet owns. The fields take the table's defaults when the page object is built.
+template <typename Inputs> class CTablePage : public CMakerPage {
+  public:
+    CTablePage(const frame::BoxTable<Inputs>& table, Inputs& in)
+        : CMakerPage(table.templateId, {}, table.edit(0), table.labelControl(0)), m_table(table), m_in(in) {
+        m_setup = table.setups();
+        for (size_t k = 0; k < m_setup.size(); ++k)
+            m_boxes.push_back(std::make_unique<CUserDefValueSpinUnitBox>());
+        table.applyDefaults(in);
+    }
+
+  protected:
+    double& value(int k) override { return m_table.rows[static_cast<size_t>(k)].field.of(m_in); }
+
+    const frame::BoxTable<Inputs>& m_table;
+    Inputs& m_in;
 };
 
 // A maker's property sheet: caption string 8, the Help button and no Apply button; OK saves every page
@@ -113,19 +124,23 @@ class CMakerSheet : public CPropertySheet {
 // A maker's parameter dialog (dialog 103): N labelled boxes on statics 9221 + k and edits 9201 + k.
 class CMakerDialog : public CDialog {
   public:
-    CMakerDialog(CString& text, std::span<const LabelledUnitBoxSetup> setup, unsigned templateId = 103);
+    CMakerDialog(CString& text, std::span<const LabelledUnitBoxSetup> setup, unsigned templateId = 103,
+                 int editBase = 9201, int labelBase = 9221);
 
     BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* pDX) override;
 
-    int boxCount() const { return static_cast<int>(m_values.size()); }
+    int boxCount() const { return static_cast<int>(m_boxes.size()); }
     CUserDefValueSpinUnitBox& box(int k) { return *m_boxes[static_cast<size_t>(k)]; }
     CWnd* label(int k) { return m_labels[static_cast<size_t>(k)]; }
     bool initialised() const { return m_bInitialised; }
+    int editId(int k) const { return m_editBase + k; }
 
+    // The values in box order, for dialogs not described by a table.
     std::vector<double> m_values;
 
   protected:
+    virtual double& value(int k) { return m_values[static_cast<size_t>(k)]; }
     virtual std::uintptr_t helpContextNumber() const = 0;
     virtual std::uintptr_t helpBits() const { return 0; }
     virtual void pageHook() {}
@@ -138,9 +153,31 @@ class CMakerDialog : public CDialog {
     CString& m_text;
     std::uintptr_t m_nHelpContext = 0;
     bool m_bInitialised = false;
-    std::span<const LabelledUnitBoxSetup> m_setup;
+    std::vector<LabelledUnitBoxSetup> m_setup;
+    int m_editBase, m_labelBase;
     std::vector<CWnd*> m_labels;
     std::vector<std::unique_ptr<CUserDefValueSpinUnitBox>> m_boxes;
+};
+
+// A parameter dialog described by a table; it owns the maker's inputs, which start at the table's
+// defaults.
+template <typename Inputs> class CTableDialog : public CMakerDialog {
+  public:
+    CTableDialog(CString& text, const frame::BoxTable<Inputs>& table)
+        : CMakerDialog(text, {}, table.templateId, table.edit(0), table.labelControl(0)), m_table(table) {
+        for (const auto& r : table.rows) {
+            m_setup.push_back({r.labelId, r.setup()});
+            m_boxes.push_back(std::make_unique<CUserDefValueSpinUnitBox>());
+        }
+        table.applyDefaults(m_in);
+    }
+
+    Inputs m_in{};
+
+  protected:
+    double& value(int k) override { return m_table.rows[static_cast<size_t>(k)].field.of(m_in); }
+
+    const frame::BoxTable<Inputs>& m_table;
 };
 
 namespace frame {

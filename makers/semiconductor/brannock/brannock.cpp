@@ -5,10 +5,7 @@
 #include "presets.h"
 
 #include "frame/maker.h"
-#include "platform/format.h"
 
-#include <array>
-#include <span>
 #include <string>
 
 namespace {
@@ -27,160 +24,190 @@ enum : int {
     IDC_BULK_YES = 504,
     IDC_BULK_NO = 505,
     IDC_NO_CURVES = 1173,
-    kEditBase = 9221,
-    kLabelBase = 9241,
 };
 
-enum : unsigned { IDD_GENERAL = 100, IDD_TRANSFER_AB = 101, IDD_TRANSFER_C = 102, IDD_CAPACITANCE = 103 };
+// ---------------------------------------------------------------- pages as tables
 
-// ---------------------------------------------------------------- resources
+using Row = frame::BoxRow<Inputs>;
+using K = ControlKind;
 
-constexpr std::array<const char*, kGeneralCount> kGeneralLabels{
-    "Max Drain Current",           "Vgs for the curve (Vgs_ohmic)",
-    "Drain Current (Ids_Ohmic)",   "Vds when drain current is Ids_Ohmic (Vds_Ohmic)",
-    "Vgs for this curve (Vgs_f0)", "Drain Current (Ids_f00)",
-    "Vds_f00(lower Vds)",          "Drain Current (Ids_f01)",
-    "Vds_f01 (higher Vds)",        "Vgs for this curve (Vgs_f1)",
-    "Drain Current (Ids_f10)",     "Vds_f10(lower Vds)",
-    "Drain Current (Ids_f11)",     "Vds_f11 (higher Vds)",
-    "Vgs for this curve (Vgs_f2)", "Drain Current (Ids_f20)",
-    "Vds_f20(lower Vds)",          "Drain Current (Ids_f21)",
-    "Vds_f21 (higher Vds)",
-};
-constexpr std::array<const char*, kTransferCount> kTransferLabels{
-    "Drain Current (Ids_A1)", "Vgs_A1 (lower Vgs)",     "Drain Current (Ids_A2)",
-    "Vgs_A2 (higher Vgs)",    "Vds for Ids-Vgs curve",  "Drain Current (Ids_B1)",
-    "Vgs_B1 (lower Vgs)",     "Drain Current (Ids_B2)", "Vgs_B2 (higher Vgs)",
-};
-constexpr std::array<const char*, kOptionCCount> kOptionCLabels{
-    "Vsb for this curve (Vsb_C1)", "Drain Current (Ids_C11)",     "Vgs_C11 (lower Vgs)",
-    "Drain Current (Ids_C12)",     "Vgs_C12 (higher Vgs)",        "Vsb for this curve (Vsb_C2)",
-    "Drain Current (Ids_C21)",     "Vgs_C21 (lower Vgs)",         "Drain Current (Ids_C22)",
-    "Vgs_C22 (higher Vgs)",        "Vsb for this curve (Vsb_C3)", "Drain Current (Ids_C31)",
-    "Vgs_C31 (lower Vgs)",         "Drain Current (Ids_C32)",     "Vgs_C32 (higher Vgs)",
-};
-constexpr std::array<const char*, kCapacitanceCount> kCapacitanceLabels{
-    "Feed-back capacitance",
-    "Input capacitance",
-    "Output capacitance",
-    "Drain-Substrate Voltage",
-    "At Vds_cap1 (lowest value)",
-    "Feed-back capacitance  (Crs1)",
-    "Output capacitance (Cos1)",
-    "At Vds_cap2 (intermediate low)",
-    "Feed-back capacitance  (Crs2)",
-    "Output capacitance (Cos2)",
-    "At Vds_cap3 (intermediate high)",
-    "Feed-back capacitance  (Crs3)",
-    "Output capacitance (Cos3)",
-    "At Vds_cap (highest value)",
-    "Feed-back capacitance  (Crs4)",
-    "Output capacitance (Cos4)",
-};
-
-// Lays out a page in dialog units: group boxes holding one labelled value box a row.
-class PageLayout {
-  public:
-    PageLayout(unsigned id, const char* caption, int width, int height) {
-        d_.id = id;
-        d_.caption = caption;
-        d_.width = width;
-        d_.height = height;
-    }
-    void control(int id, ControlKind kind, const char* text, DlgRect r, std::uint32_t style = 0) {
-        d_.controls.push_back({id, kind, text, r, style});
-    }
-    void group(const char* title, DlgRect r) { control(-1, ControlKind::GroupBox, title, r); }
-    void box(int k, const char* label, int x, int y, int labelWidth = 150, int editWidth = 66) {
-        control(kLabelBase + k, ControlKind::Static, label, {x, y + 2, labelWidth, 8},
-                kStyleRight | kStyleCenterV);
-        control(kEditBase + k, ControlKind::Edit, "", {x + labelWidth + 4, y, editWidth, 12});
-    }
-    // A group box of boxes first … first + count − 1 at (x, y); returns the y below it.
-    template <size_t N>
-    int column(const char* title, const std::array<const char*, N>& labels, int first, int count, int x,
-               int y) {
-        const int h = 14 * count + 18;
-        group(title, {x, y, kColumnWidth, h});
-        for (int i = 0; i < count; ++i)
-            box(first + i, labels[static_cast<size_t>(first + i)], x + 6, y + 12 + 14 * i);
-        return y + h + 4;
-    }
-    DialogTemplate take() { return std::move(d_); }
-
-    static constexpr int kColumnWidth = 236;
-    static constexpr int kLeft = 6;
-    static constexpr int kRight = 248;
-
-  private:
-    DialogTemplate d_;
-};
-
-DialogTemplate generalPage() {
-    PageLayout p(IDD_GENERAL, "General", 490, 206);
-    using K = ControlKind;
-    const int L = PageLayout::kLeft, R = PageLayout::kRight;
-    p.group("General", {L, 4, PageLayout::kColumnWidth, 46});
-    p.control(-1, K::Static, "Channel Type of Mosfet", {L + 6, 17, 150, 8}, kStyleRight | kStyleCenterV);
-    p.control(IDC_CHANNEL_TYPE, K::ComboBox, "", {L + 160, 15, 66, 60}, kStyleDropList | kStyleVScroll);
-    p.box(0, kGeneralLabels[0], L + 6, 31);
-    int y = p.column("Output Characteristics in Ohmic region", kGeneralLabels, 1, 3, L, 54);
-    p.column("Ids_Vds curve 1 (for lowest Vgs)", kGeneralLabels, 4, 5, L, y);
-    y = p.column("Ids_Vds curve 2 (for intermediate Vgs)", kGeneralLabels, 9, 5, R, 4);
-    p.column("Ids_Vds curve 3 (for highest Vgs)", kGeneralLabels, 14, 5, R, y);
-    return p.take();
+// Signed boxes reach −1e15; positive-only boxes start at 1e-15. Every box offers the prefixes p … T.
+Row sgn(const char* label, Unit unit, double def = 0) {
+    return {.label = label, .unit = unit, .minimum = -1e15, .boxFlag = true, .defaultValue = def};
 }
-
-DialogTemplate transferPage() {
-    PageLayout p(IDD_TRANSFER_AB, "Transfer Characteristics - Option A,B", 490, 206);
-    using K = ControlKind;
-    const int L = PageLayout::kLeft, R = PageLayout::kRight;
-    p.group("Vds for Id-Vgs curve", {L, 4, PageLayout::kColumnWidth, 40});
-    p.control(IDC_SMALL_VDS, K::RadioButton, "Input Id-Vgs curve for small Vds", {L + 6, 16, 220, 10},
-              kStyleGroup);
-    p.control(IDC_LARGE_VDS, K::RadioButton, "Input Id-Vgs curve for large Vds", {L + 6, 28, 220, 10});
-    p.group("Multi Id-Vgs curve", {L, 48, PageLayout::kColumnWidth, 28});
-    p.control(IDC_THREE_CURVES, K::CheckBox, "Three Id-Vgs curves for different Vsb are available",
-              {L + 6, 60, 224, 10}, kStyleGroup);
-    // The four route labels share one place; routing shows one of them.
-    p.control(IDC_ROUTE_A, K::Static, "Go to Option A", {L + 6, 82, 224, 18});
-    p.control(IDC_ROUTE_B, K::Static, "Go to Option B", {L + 6, 82, 224, 18});
-    p.control(IDC_ROUTE_C, K::Static, "Go to Option C (Next Page)", {L + 6, 82, 224, 18});
-    p.control(IDC_ROUTE_NONE, K::Static, "Not modelled\nGo to other options", {L + 6, 82, 224, 18});
-    p.column("Transfer Characteristics: Id-Vgs (Option A)", kTransferLabels, 0, 4, L, 106);
-    p.column("Transfer Characteristics: Ids-Vgs (Option B) ", kTransferLabels, 4, 5, R, 4);
-    return p.take();
+Row pos(const char* label, Unit unit, double def) {
+    return {.label = label, .unit = unit, .defaultValue = def};
 }
+constexpr Unit V = Unit::Volt, A = Unit::Ampere, F = Unit::Farad;
 
-DialogTemplate optionCPage() {
-    PageLayout p(IDD_TRANSFER_C, "Transfer Characteristics - Option C", 490, 206);
-    const int L = PageLayout::kLeft, R = PageLayout::kRight;
-    const int y = p.column("Ids-Vgs Curve for lowest Vsb", kOptionCLabels, 0, 5, L, 4);
-    p.column("Ids-Vgs Curve for intermediate Vsb", kOptionCLabels, 5, 5, L, y);
-    p.column("Ids-Vgs for highest Vsb", kOptionCLabels, 10, 5, R, 4);
-    return p.take();
+// Two columns of group boxes, each row a label and a box.
+constexpr int kLeft = 6, kRight = 248, kColumn = 236, kLabel = 150, kBox = 66;
+int column(frame::TemplateBuilder& b, const char* title, int first, int count, int x, int y) {
+    return b.column(title, first, count, x, y, kColumn, kLabel, kBox);
 }
+constexpr std::uint32_t kLabelStyle = kStyleRight | kStyleCenterV;
 
-DialogTemplate capacitancePage() {
-    PageLayout p(IDD_CAPACITANCE, "Junction Capacitance Chart", 530, 206);
-    using K = ControlKind;
-    const int L = PageLayout::kLeft, R = PageLayout::kRight;
-    p.group("Conditions", {L, 4, PageLayout::kColumnWidth, 60});
-    p.control(-1, K::Static, "Bulk and Source connected ?", {L + 6, 17, 120, 8});
-    p.control(IDC_BULK_YES, K::RadioButton, "Yes", {L + 130, 16, 40, 10}, kStyleGroup);
-    p.control(IDC_BULK_NO, K::RadioButton, "No", {L + 176, 16, 40, 10});
-    p.control(IDC_NO_CURVES, K::CheckBox, "Coss-Vds, and  Crss-Vds curves NOT available",
-              {L + 6, 34, 224, 20}, kStyleGroup);
-    p.column("Capacitance values from datasheet", kCapacitanceLabels, 0, 4, R, 4);
-    // One row per curve point: its voltage, feed-back and output capacitance.
-    p.group("Capacitances vs. Drain-to-Source Voltage", {L, 90, 518, 4 * 14 + 18});
-    for (int point = 0; point < 4; ++point)
-        for (int j = 0; j < 3; ++j) {
-            const int k = 4 + 3 * point + j;
-            p.box(k, kCapacitanceLabels[static_cast<size_t>(k)], L + 6 + 170 * j, 102 + 14 * point, 112, 52);
-        }
-    return p.take();
-}
+const frame::BoxTable<Inputs> kGeneral{
+    .templateId = 100,
+    .caption = "General",
+    .width = 490,
+    .height = 222,
+    .rows = frame::bindEach<&Inputs::general>({
+        sgn("Max Drain Current", A),
+        sgn("Vgs for the curve (Vgs_ohmic)", V),
+        sgn("Drain Current (Ids_Ohmic)", A, 0.027),
+        sgn("Vds when drain current is Ids_Ohmic (Vds_Ohmic)", V),
+        sgn("Vgs for this curve (Vgs_f0)", V),
+        sgn("Drain Current (Ids_f00)", A),
+        sgn("Vds_f00(lower Vds)", V),
+        sgn("Drain Current (Ids_f01)", A),
+        sgn("Vds_f01 (higher Vds)", V),
+        sgn("Vgs for this curve (Vgs_f1)", V),
+        sgn("Drain Current (Ids_f10)", A),
+        sgn("Vds_f10(lower Vds)", V),
+        sgn("Drain Current (Ids_f11)", A),
+        sgn("Vds_f11 (higher Vds)", V),
+        sgn("Vgs for this curve (Vgs_f2)", V),
+        sgn("Drain Current (Ids_f20)", A),
+        sgn("Vds_f20(lower Vds)", V),
+        sgn("Drain Current (Ids_f21)", A),
+        sgn("Vds_f21 (higher Vds)", V),
+    }),
+    .controls =
+        {{-1, K::GroupBox, "General", {kLeft, 4, kColumn, 46}, 0},
+         {-1, K::Static, "Channel Type of Mosfet", {kLeft + 6, 17, kLabel, 8}, kLabelStyle},
+         {IDC_CHANNEL_TYPE, K::ComboBox, "", {kLeft + 160, 15, kBox, 60}, kStyleDropList | kStyleVScroll}},
+    .layout =
+        [](frame::TemplateBuilder& b) {
+            b.row(0, kLeft + 6, 31, kLabel, kBox);
+            const int y = column(b, "Output Characteristics in Ohmic region", 1, 3, kLeft, 54);
+            column(b, "Ids_Vds curve 1 (for lowest Vgs)", 4, 5, kLeft, y);
+            const int y2 = column(b, "Ids_Vds curve 2 (for intermediate Vgs)", 9, 5, kRight, 4);
+            column(b, "Ids_Vds curve 3 (for highest Vgs)", 14, 5, kRight, y2);
+        },
+};
+
+const frame::BoxTable<Inputs> kTransfer{
+    .templateId = 101,
+    .caption = "Transfer Characteristics - Option A,B",
+    .width = 490,
+    .height = 222,
+    .rows = frame::bindEach<&Inputs::transfer>({
+        sgn("Drain Current (Ids_A1)", A, 0.001),
+        sgn("Vgs_A1 (lower Vgs)", V, 1.6),
+        sgn("Drain Current (Ids_A2)", A, 0.01),
+        sgn("Vgs_A2 (higher Vgs)", V, 2.4),
+        sgn("Vds for Ids-Vgs curve", V, 10),
+        sgn("Drain Current (Ids_B1)", A, 0.01),
+        sgn("Vgs_B1 (lower Vgs)", V, 2),
+        sgn("Drain Current (Ids_B2)", A, 0.031),
+        sgn("Vgs_B2 (higher Vgs)", V, 3),
+    }),
+    .controls =
+        {
+            {-1, K::GroupBox, "Vds for Id-Vgs curve", {kLeft, 4, kColumn, 40}, 0},
+            {IDC_SMALL_VDS,
+             K::RadioButton,
+             "Input Id-Vgs curve for small Vds",
+             {kLeft + 6, 16, 220, 10},
+             kStyleGroup},
+            {IDC_LARGE_VDS, K::RadioButton, "Input Id-Vgs curve for large Vds", {kLeft + 6, 28, 220, 10}, 0},
+            {-1, K::GroupBox, "Multi Id-Vgs curve", {kLeft, 48, kColumn, 28}, 0},
+            {IDC_THREE_CURVES,
+             K::CheckBox,
+             "Three Id-Vgs curves for different Vsb are available",
+             {kLeft + 6, 60, 224, 10},
+             kStyleGroup},
+            // The four route labels share one place; routing shows one of them.
+            {IDC_ROUTE_A, K::Static, "Go to Option A", {kLeft + 6, 82, 224, 18}, 0},
+            {IDC_ROUTE_B, K::Static, "Go to Option B", {kLeft + 6, 82, 224, 18}, 0},
+            {IDC_ROUTE_C, K::Static, "Go to Option C (Next Page)", {kLeft + 6, 82, 224, 18}, 0},
+            {IDC_ROUTE_NONE, K::Static, "Not modelled\nGo to other options", {kLeft + 6, 82, 224, 18}, 0},
+        },
+    .layout =
+        [](frame::TemplateBuilder& b) {
+            column(b, "Transfer Characteristics: Id-Vgs (Option A)", 0, 4, kLeft, 106);
+            column(b, "Transfer Characteristics: Ids-Vgs (Option B) ", 4, 5, kRight, 4);
+        },
+};
+
+const frame::BoxTable<Inputs> kOptionC{
+    .templateId = 102,
+    .caption = "Transfer Characteristics - Option C",
+    .width = 490,
+    .height = 222,
+    .rows = frame::bindEach<&Inputs::optionC>({
+        sgn("Vsb for this curve (Vsb_C1)", V),
+        pos("Drain Current (Ids_C11)", A, 0.001),
+        sgn("Vgs_C11 (lower Vgs)", V, 1.6),
+        pos("Drain Current (Ids_C12)", A, 0.01),
+        sgn("Vgs_C12 (higher Vgs)", V, 2.4),
+        sgn("Vsb for this curve (Vsb_C2)", V, -4),
+        pos("Drain Current (Ids_C21)", A, 0.001),
+        sgn("Vgs_C21 (lower Vgs)", V, 2),
+        pos("Drain Current (Ids_C22)", A, 0.01),
+        sgn("Vgs_C22 (higher Vgs)", V, 2.75),
+        sgn("Vsb for this curve (Vsb_C3)", V, -2),
+        pos("Drain Current (Ids_C31)", A, 0.001),
+        sgn("Vgs_C31 (lower Vgs)", V, 2.25),
+        pos("Drain Current (Ids_C32)", A, 0.01),
+        sgn("Vgs_C32 (higher Vgs)", V, 3),
+    }),
+    .layout =
+        [](frame::TemplateBuilder& b) {
+            const int y = column(b, "Ids-Vgs Curve for lowest Vsb", 0, 5, kLeft, 4);
+            column(b, "Ids-Vgs Curve for intermediate Vsb", 5, 5, kLeft, y);
+            column(b, "Ids-Vgs for highest Vsb", 10, 5, kRight, 4);
+        },
+};
+
+const frame::BoxTable<Inputs> kCapacitance{
+    .templateId = 103,
+    .caption = "Junction Capacitance Chart",
+    .width = 590,
+    .height = 222,
+    .rows = frame::bindEach<&Inputs::capacitance>({
+        pos("Feed-back capacitance", F, 6e-13),
+        pos("Input capacitance", F, 1.5e-12),
+        pos("Output capacitance", F, 1.5e-12),
+        sgn("Drain-Substrate Voltage", V, 25),
+        sgn("At Vds_cap1 (lowest value)", V),
+        pos("Feed-back capacitance  (Crs1)", F, 1e-12),
+        pos("Output capacitance (Cos1)", F, 1e-12),
+        sgn("At Vds_cap2 (intermediate low)", V),
+        pos("Feed-back capacitance  (Crs2)", F, 1e-12),
+        pos("Output capacitance (Cos2)", F, 1e-12),
+        sgn("At Vds_cap3 (intermediate high)", V),
+        pos("Feed-back capacitance  (Crs3)", F, 1e-12),
+        pos("Output capacitance (Cos3)", F, 1e-12),
+        sgn("At Vds_cap (highest value)", V),
+        pos("Feed-back capacitance  (Crs4)", F, 1e-12),
+        pos("Output capacitance (Cos4)", F, 1e-12),
+    }),
+    .controls =
+        {
+            {-1, K::GroupBox, "Conditions", {kLeft, 4, kColumn, 60}, 0},
+            {-1, K::Static, "Bulk and Source connected ?", {kLeft + 6, 17, 120, 8}, 0},
+            {IDC_BULK_YES, K::RadioButton, "Yes", {kLeft + 130, 16, 40, 10}, kStyleGroup},
+            {IDC_BULK_NO, K::RadioButton, "No", {kLeft + 176, 16, 40, 10}, 0},
+            {IDC_NO_CURVES,
+             K::CheckBox,
+             "Coss-Vds, and  Crss-Vds curves NOT available",
+             {kLeft + 6, 34, 224, 20},
+             kStyleGroup},
+        },
+    .layout =
+        [](frame::TemplateBuilder& b) {
+            column(b, "Capacitance values from datasheet", 0, 4, kRight, 4);
+            // One row per curve point: its voltage, feed-back and output capacitance.
+            b.group("Capacitances vs. Drain-to-Source Voltage", {kLeft, 90, 578, 4 * 14 + 18});
+            constexpr int x[3] = {kLeft + 6, kLeft + 204, kLeft + 392};
+            constexpr int labelWidth[3] = {128, 120, 110};
+            for (int point = 0; point < 4; ++point)
+                for (int j = 0; j < 3; ++j)
+                    b.row(4 + 3 * point + j, x[j], 102 + 14 * point, labelWidth[j], 62);
+        },
+};
 
 ResourceModule makeResources() {
     ResourceModule m;
@@ -195,8 +222,8 @@ ResourceModule makeResources() {
             "to solve.\n\nRetry ?\n"},
         {8, "MOSFET Model (Preset values from %s)"},
     };
-    for (DialogTemplate d : {generalPage(), transferPage(), optionCPage(), capacitancePage()})
-        m.dialogs[d.id] = d;
+    for (const auto* t : {&kGeneral, &kTransfer, &kOptionC, &kCapacitance})
+        m.dialogs[t->templateId] = t->dialogTemplate();
     return m;
 }
 
@@ -214,22 +241,17 @@ const frame::ModuleRegistration g_registration(g_resources, theApp);
 class CPropSheet;
 CPropSheet* sheetOf(CPropertySheet* sheet);
 
-template <size_t N> void copyInto(std::vector<double>& values, const std::array<double, N>& preset) {
-    values.assign(preset.begin(), preset.end());
-}
+using Page = CTablePage<Inputs>;
 
-class CPage1 : public CMakerPage {
+class CPage1 : public Page {
   public:
-    CPage1() : CMakerPage(IDD_GENERAL, kGeneralSetup) {
+    explicit CPage1(Inputs& in) : Page(kGeneral, in) {
         OnSelChange(IDC_CHANNEL_TYPE, [this] { onChannelType(); });
     }
     void DoDataExchange(CDataExchange* pDX) override {
-        CMakerPage::DoDataExchange(pDX);
-        DDX_CBIndex(pDX, IDC_CHANNEL_TYPE, m_nPolarity);
+        Page::DoDataExchange(pDX);
+        DDX_CBIndex(pDX, IDC_CHANNEL_TYPE, m_in.polarity);
     }
-    int polarity() const { return m_nPolarity == kPmos ? kPmos : kNmos; }
-
-    int m_nPolarity = kNmos;
 
   protected:
     std::uintptr_t helpContextNumber() const override { return 660; }
@@ -238,7 +260,7 @@ class CPage1 : public CMakerPage {
         combo->ResetContent();
         combo->AddString(kChannelNames[kNmos]);
         combo->AddString(kChannelNames[kPmos]);
-        combo->SetCurSel(m_nPolarity);
+        combo->SetCurSel(m_in.polarity);
     }
     // So the sheet always opens on the preset set of the selected type.
     void finalStep() override { onChannelType(); }
@@ -247,20 +269,20 @@ class CPage1 : public CMakerPage {
     void onChannelType();
 };
 
-class CPage2 : public CMakerPage {
+class CPage2 : public Page {
   public:
-    CPage2() : CMakerPage(IDD_TRANSFER_AB, kTransferSetup) {
+    explicit CPage2(Inputs& in) : Page(kTransfer, in) {
         for (int id : {IDC_SMALL_VDS, IDC_LARGE_VDS, IDC_THREE_CURVES})
             OnClicked(id, [this] { route(); });
     }
     void DoDataExchange(CDataExchange* pDX) override {
-        CMakerPage::DoDataExchange(pDX);
-        DDX_RadioPair(pDX, IDC_SMALL_VDS, IDC_LARGE_VDS, m_nID_GS);
-        DDX_Check(pDX, IDC_THREE_CURVES, m_nID_Num);
+        Page::DoDataExchange(pDX);
+        DDX_RadioPair(pDX, IDC_SMALL_VDS, IDC_LARGE_VDS, m_in.idGS);
+        DDX_Check(pDX, IDC_THREE_CURVES, m_in.idNum);
     }
     void applyPreset(int p) {
-        m_nID_Num = m_nID_GS = p == kNmos ? 1 : 0;
-        copyInto(m_values, kTransferPresets[static_cast<size_t>(p)]);
+        m_in.idNum = m_in.idGS = p == kNmos ? 1 : 0;
+        m_in.transfer = kTransferPresets[static_cast<size_t>(p)];
         if (!m_bInitialised) return;
         UpdateData(false);
         route();
@@ -268,22 +290,19 @@ class CPage2 : public CMakerPage {
     // Shows where the entered transfer characteristic is read and greys the boxes no option uses.
     void route();
 
-    int m_nID_GS = 1;
-    int m_nID_Num = 1;
-
   protected:
     std::uintptr_t helpContextNumber() const override { return 670; }
     void controlSetup() override {
-        CheckRadioButton(IDC_SMALL_VDS, IDC_LARGE_VDS, m_nID_GS ? IDC_SMALL_VDS : IDC_LARGE_VDS);
+        CheckRadioButton(IDC_SMALL_VDS, IDC_LARGE_VDS, m_in.idGS ? IDC_SMALL_VDS : IDC_LARGE_VDS);
     }
     void finalStep() override { route(); }
 };
 
-class CPage3 : public CMakerPage {
+class CPage3 : public Page {
   public:
-    CPage3() : CMakerPage(IDD_TRANSFER_C, kOptionCSetup) {}
+    explicit CPage3(Inputs& in) : Page(kOptionC, in) {}
     void applyPreset() {
-        copyInto(m_values, kOptionCPreset);
+        m_in.optionC = kOptionCPreset;
         if (m_bInitialised) UpdateData(false);
     }
     void enableBoxes(bool enable) {
@@ -296,35 +315,32 @@ class CPage3 : public CMakerPage {
     std::uintptr_t helpContextNumber() const override { return 651; }
 };
 
-class CPage4 : public CMakerPage {
+class CPage4 : public Page {
   public:
-    CPage4() : CMakerPage(IDD_CAPACITANCE, kCapacitanceSetup) {
+    explicit CPage4(Inputs& in) : Page(kCapacitance, in) {
         OnClicked(IDC_NO_CURVES, [this] {
             UpdateData(true);
             enableCurveBoxes();
         });
     }
     void DoDataExchange(CDataExchange* pDX) override {
-        CMakerPage::DoDataExchange(pDX);
-        DDX_RadioPair(pDX, IDC_BULK_YES, IDC_BULK_NO, m_nID_BS);
-        DDX_Check(pDX, IDC_NO_CURVES, m_nID_Cap);
+        Page::DoDataExchange(pDX);
+        DDX_RadioPair(pDX, IDC_BULK_YES, IDC_BULK_NO, m_in.idBS);
+        DDX_Check(pDX, IDC_NO_CURVES, m_in.idCap);
     }
     void applyPreset(int p) {
-        m_nID_BS = p == kPmos ? 1 : 0;
-        m_nID_Cap = p == kNmos ? 1 : 0;
-        copyInto(m_values, kCapacitancePresets[static_cast<size_t>(p)]);
+        m_in.idBS = p == kPmos ? 1 : 0;
+        m_in.idCap = p == kNmos ? 1 : 0;
+        m_in.capacitance = kCapacitancePresets[static_cast<size_t>(p)];
         if (!m_bInitialised) return;
         UpdateData(false);
         enableCurveBoxes();
     }
 
-    int m_nID_BS = 0;
-    int m_nID_Cap = 1;
-
   protected:
     std::uintptr_t helpContextNumber() const override { return 652; }
     void controlSetup() override {
-        CheckRadioButton(IDC_BULK_YES, IDC_BULK_NO, m_nID_BS ? IDC_BULK_YES : IDC_BULK_NO);
+        CheckRadioButton(IDC_BULK_YES, IDC_BULK_NO, m_in.idBS ? IDC_BULK_YES : IDC_BULK_NO);
     }
     void finalStep() override {
         UpdateData(true);
@@ -335,7 +351,7 @@ class CPage4 : public CMakerPage {
     // The curve points are asked for only when the curves are available.
     void enableCurveBoxes() {
         for (int k = 4; k < boxCount(); ++k)
-            box(k).EnableWindow(m_nID_Cap == 0);
+            box(k).EnableWindow(m_in.idCap == 0);
     }
 };
 
@@ -352,7 +368,7 @@ class CPropSheet : public CMakerSheet {
 
     // Fills every page with the preset set of a channel type; nothing is asked.
     void applyPresets(int p) {
-        copyInto(m_page1.m_values, kGeneralPresets[static_cast<size_t>(p)]);
+        m_in.general = kGeneralPresets[static_cast<size_t>(p)];
         setCaption(p);
         m_page2.applyPreset(p);
         m_page3.applyPreset();
@@ -365,33 +381,24 @@ class CPropSheet : public CMakerSheet {
   protected:
     void formatCaption() override {
         m_captionFormat = GetWindowText();
-        setCaption(m_page1.polarity());
+        setCaption(polarity());
     }
 
     bool compute() override {
-        Inputs in;
-        in.general = toArray<kGeneralCount>(m_page1.m_values);
-        in.transfer = toArray<kTransferCount>(m_page2.m_values);
-        in.optionC = toArray<kOptionCCount>(m_page3.m_values);
-        in.capacitance = toArray<kCapacitanceCount>(m_page4.m_values);
-        in.polarity = m_page1.polarity();
-        in.idGS = m_page2.m_nID_GS;
-        in.idNum = m_page2.m_nID_Num;
-        in.idBS = m_page4.m_nID_BS;
-        in.idCap = m_page4.m_nID_Cap;
-        m_calc = Calculation(in);
-        if (!m_calc.run([](unsigned id) { return frame::ask(id); })) return false;
-        m_calc.writeText(m_text);
+        Inputs in = m_in;
+        in.polarity = polarity();
+        Calculation calc(in);
+        if (!calc.run([](unsigned id) { return frame::ask(id); })) return false;
+        if (auto refusal = calc.nonFinite()) {
+            frame::tell(*refusal);
+            return false;
+        }
+        calc.writeText(m_text);
         return true;
     }
 
   private:
-    template <size_t N> static std::array<double, N> toArray(const std::vector<double>& v) {
-        std::array<double, N> a{};
-        for (size_t i = 0; i < N && i < v.size(); ++i)
-            a[i] = v[i];
-        return a;
-    }
+    int polarity() const { return m_in.polarity == kPmos ? kPmos : kNmos; }
 
     // The caption format carries one "%s" for the preset name; it is substituted, not handed to printf.
     void setCaption(int p) {
@@ -401,11 +408,11 @@ class CPropSheet : public CMakerSheet {
         SetWindowText(caption.c_str());
     }
 
-    CPage1 m_page1;
-    CPage2 m_page2;
-    CPage3 m_page3;
-    CPage4 m_page4;
-    Calculation m_calc{Inputs{}};
+    Inputs m_in;
+    CPage1 m_page1{m_in};
+    CPage2 m_page2{m_in};
+    CPage3 m_page3{m_in};
+    CPage4 m_page4{m_in};
 };
 
 CPropSheet* sheetOf(CPropertySheet* sheet) {
@@ -414,8 +421,8 @@ CPropSheet* sheetOf(CPropertySheet* sheet) {
 
 void CPage1::onChannelType() {
     const int sel = GetDlgItem(IDC_CHANNEL_TYPE)->GetCurSel();
-    m_nPolarity = sel == kPmos ? kPmos : kNmos;
-    if (CPropSheet* s = sheetOf(m_pSheet)) s->applyPresets(m_nPolarity);
+    m_in.polarity = sel == kPmos ? kPmos : kNmos;
+    if (CPropSheet* s = sheetOf(m_pSheet)) s->applyPresets(m_in.polarity);
 }
 
 void CPage2::route() {

@@ -475,4 +475,32 @@ void Calculation::writeText(CString& text) const {
     text.AppendFormat("+ MJ=%8.3e PB=%8.3e  FC=%8.2e \r\n", p_.MJ, p_.PB, p_.FC);
 }
 
+std::optional<std::string> Calculation::nonFinite() const {
+    constexpr const char* curves = "the Ids-Vds curves on page 1 (Vgs_f0 … Vds_f21)";
+    constexpr const char* transfer =
+        "the transfer characteristic (Option A or B on page 2, Option C on page 3)";
+    constexpr const char* capacitances = "the capacitances on page 4";
+    // A GAMMA that is not a number is left off the card; any other GAMMA is printed.
+    const bool gammaPrinted = p_.GAMMA < 0 || p_.GAMMA > 0;
+    const bool bulkAndSource = entered_.idBS == 1;
+    return frame::nonFiniteMessage({
+        {"LAMBDA", p_.LAMBDA, curves},
+        {"VTO", p_.VTO, transfer},
+        {"GAMMA", gammaPrinted ? p_.GAMMA : 0.0, "the Vsb values and currents of Option C on page 3"},
+        {"KP", p_.KP, transfer},
+        {"RD", p_.RD,
+         "the ohmic point on page 1 (Vgs_ohmic, Ids_Ohmic, Vds_Ohmic) and the transfer characteristic"},
+        {"RS", p_.RS,
+         "the ohmic point on page 1 (Vgs_ohmic, Ids_Ohmic, Vds_Ohmic) and the transfer characteristic"},
+        {"CBS", bulkAndSource ? 0.0 : p_.CBS, capacitances},
+        {"CBD", p_.CBD, capacitances},
+        {"IS", p_.IS, "Max Drain Current on page 1"},
+        {"CGSO", p_.CGSO, capacitances},
+        {"CGDO", p_.CGDO, capacitances},
+        {"CGBO", bulkAndSource ? 0.0 : p_.CGBO, capacitances},
+        {"MJ", p_.MJ, capacitances},
+        {"PB", p_.PB, capacitances},
+    });
+}
+
 } // namespace brannock

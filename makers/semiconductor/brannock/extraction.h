@@ -5,10 +5,12 @@
 
 #include "presets.h"
 
+#include "frame/core.h"
 #include "platform/cstring.h"
 
 #include <array>
-#include <functional>
+#include <optional>
+#include <string>
 
 namespace brannock {
 
@@ -38,8 +40,7 @@ struct Parameters {
            CGBO = 0, CGSO = 0, IS = 0, PB = 0, MJ = 0, CBD = 0;
 };
 
-// A Yes/No question by string-table ID; true for Yes.
-using Question = std::function<bool(unsigned stringId)>;
+using frame::Question;
 
 enum : unsigned {
     kAskZeroResistance = 4,
@@ -68,6 +69,8 @@ class Calculation {
     bool run(const Question& ask);
     // Replaces `text` with the model text of the last successful run.
     void writeText(CString& text) const;
+    // After a run: the message naming a parameter the card would print as inf or nan, if any.
+    std::optional<std::string> nonFinite() const;
 
     const Parameters& parameters() const { return p_; }
     const std::array<double, 3>& lambdas() const { return lambda_; }

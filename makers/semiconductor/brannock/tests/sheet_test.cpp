@@ -5,6 +5,7 @@
 
 #include "library/unitbox.h"
 #include "makertest/plugin.h"
+#include "makertest/support.h"
 
 #include <gtest/gtest.h>
 
@@ -21,11 +22,9 @@ const makertest::Plugin& plugin() {
     return p;
 }
 
-CWnd* item(CPropertySheet& s, int page, int id) {
-    return s.GetPage(page - 1)->GetDlgItem(id);
-}
+using makertest::item;
 CUserDefValueSpinUnitBox& box(CPropertySheet& s, int page, int k) {
-    return dynamic_cast<CUserDefValueSpinUnitBox&>(*item(s, page, 9221 + k)->extension());
+    return makertest::box(s, page, 9221 + k);
 }
 bool enabled(CPropertySheet& s, int page, int k) {
     return box(s, page, k).edit()->IsWindowEnabled();
@@ -209,3 +208,36 @@ TEST_F(BrannockSheet, HelpButtonAsksForTheActivePagesTopic) {
         EXPECT_EQ(o.helps[i].context, contexts[i]);
     }
 }
+
+namespace {
+
+// Values the boxes accept but no card can carry: the maker names the parameter and stays open.
+struct NonFiniteCase {
+    std::vector<std::string> steps;
+    const char* parameter;
+};
+
+class BrannockNonFinite : public ::testing::TestWithParam<NonFiniteCase> {};
+
+TEST_P(BrannockNonFinite, IsRefusedWithAMessageAndNoText) {
+    std::vector<std::string> steps = GetParam().steps;
+    for (const char* s : {"answer yes", "answer yes", "answer yes", "ok", "cancel"})
+        steps.emplace_back(s);
+    auto o = run(steps, 0, {}, "the host's old text");
+    EXPECT_EQ(o.result, 0);
+    EXPECT_TRUE(o.text.empty());
+    ASSERT_FALSE(o.boxes.empty());
+    const std::string last = o.boxes.back().request.text.str();
+    EXPECT_EQ(last.rfind(GetParam().parameter, 0), 0u) << last;
+    EXPECT_NE(last.find("not a finite number"), std::string::npos) << last;
+    EXPECT_EQ(o.boxes.back().request.type & 0xF, static_cast<UINT>(MB_OK));
+}
+
+INSTANTIATE_TEST_SUITE_P(Inputs, BrannockNonFinite,
+                         ::testing::Values(NonFiniteCase{{"set 1:9229=4"}, "LAMBDA"}, // Vds_f01 on Vds_f00
+                                           NonFiniteCase{{"set 3:9222=10m"},
+                                                         "VTO"}, // equal currents, option C
+                                           NonFiniteCase{{"click 2:1266", "set 2:9221=-1m"},
+                                                         "VTO"})); // negative current, option A
+
+} // namespace

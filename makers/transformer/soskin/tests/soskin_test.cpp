@@ -1,4 +1,5 @@
 #include "makertest/plugin.h"
+#include "makertest/support.h"
 #include "spicecheck/spicecheck.h"
 
 #include <gtest/gtest.h>
@@ -14,27 +15,12 @@ const makertest::Plugin& soskin() {
     return p;
 }
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find("\r\n", start);
-        if (end == std::string::npos) end = text.size();
-        out.push_back(text.substr(start, end - start));
-        start = end + 2;
-    }
-    return out;
-}
+using makertest::crlfLines;
 
 class SoskinTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(soskin().loaded()) << soskin().error();
-        setenv("TZ", "UTC", 1);
-        tzset();
-        setenv("SOURCE_DATE_EPOCH", "1765152000", 1); // Monday, December 08, 2025
-    }
-    void TearDown() override { unsetenv("SOURCE_DATE_EPOCH"); }
+    void SetUp() override { ASSERT_TRUE(soskin().loaded()) << soskin().error(); }
+    makertest::PinnedDate date; // Monday, December 08, 2025
 };
 
 TEST_F(SoskinTest, DefaultsGiveTheWholeTextForOneSecondary) {
@@ -56,7 +42,7 @@ TEST_F(SoskinTest, DefaultsGiveTheWholeTextForOneSecondary) {
 }
 
 TEST_F(SoskinTest, TwoSecondariesMatchTheWorkedExample) {
-    auto l = lines(soskin().run({"set 9202=2"}).text);
+    auto l = crlfLines(soskin().run({"set 9202=2"}).text);
     std::vector<std::string> tail(l.end() - 8, l.end());
     EXPECT_EQ(tail, (std::vector<std::string>{".subckt ideal_tran p1 p0 s11 s10 s21 s20",
                                               "e1 x1 s10 p1 p0 0.030000", "v1 x1 s11 dc 0",
@@ -65,7 +51,7 @@ TEST_F(SoskinTest, TwoSecondariesMatchTheWorkedExample) {
 }
 
 TEST_F(SoskinTest, FiveSecondariesGiveTwelvePinsAndFifteenElements) {
-    auto l = lines(soskin().run({"set 9202=5"}).text);
+    auto l = crlfLines(soskin().run({"set 9202=5"}).text);
     auto sub = std::find_if(l.begin(), l.end(), [](auto& s) { return s.rfind(".subckt", 0) == 0; });
     ASSERT_NE(sub, l.end());
     EXPECT_EQ(*sub, ".subckt ideal_tran p1 p0 s11 s10 s21 s20 s31 s30 s41 s40 s51 s50");

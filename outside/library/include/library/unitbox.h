@@ -2,6 +2,7 @@
 // names, string-table lookups and help targets. Every number a maker asks for is typed into one.
 #pragma once
 
+#include "library/units.h"
 #include "platform/cstring.h"
 #include "platform/window.h"
 
@@ -12,6 +13,7 @@ class CUnitValue {
   public:
     // The symbol of a unit kind ("V", "A", "Hz", …); empty for kind 0 and for unknown kinds.
     static CString get_unit_string_name(int unitKind);
+    static CString get_unit_string_name(Unit unit) { return get_unit_string_name(unitKind(unit)); }
     // The decimal prefix of a prefix index: 0 p, 1 n, 2 µ, 3 m, 4 none, 5 k, 6 M, 7 G, 8 T.
     static const char* prefix(int index);
     static double prefixScale(int index);
@@ -40,6 +42,7 @@ class CUserDefValueSpinUnitBox : public CUserDefValueSpinParent, public ValueBox
     void ResetUnitList();
     void ResetUnitCharIndex(int low, int high);
     void ResetUnitName(int unitKind);
+    void ResetUnitName(Unit unit) { ResetUnitName(unitKind(unit)); }
 
     virtual void EnableWindow(bool enable);
     virtual void ShowWindow(int cmd);
