@@ -41,6 +41,11 @@ Clock& clock() {
     return current ? *current : systemClock;
 }
 
+std::time_t calendarSeconds() {
+    std::tm local = clock().localNow();
+    return std::mktime(&local);
+}
+
 Clock* setClock(Clock* c) {
     Clock* previous = current;
     current = c;

@@ -26,4 +26,7 @@ Clock* setClock(Clock* c);
 // Local time for a number of seconds since 1970.
 std::tm localTimeOf(std::time_t seconds);
 
+// The clock's current calendar time in whole seconds since 1970.
+std::time_t calendarSeconds();
+
 } // namespace korvane
