@@ -172,7 +172,13 @@ CString modelText(const Inputs& in, const std::vector<CurveRow>& table) {
         const auto k = static_cast<size_t>(i - 1);
         text.AppendFormat("Rs2%d s%d r2%d %e\r\n", i, i, i, in.rs[k]);
         text.AppendFormat("Ls2%d r2%d l2%d %e\r\n", i, i, i, in.ls[k]);
-        text.AppendFormat("a2%d (l2%d s%d0) (m2 0) sec%d\r\n", i, i, i, i);
+        // The secondaries are wound on the same core, so the one flux goes through every winding: the
+        // windings follow each other in the magnetic loop (m2, m3, …) and the last closes it to 0.
+        // Side by side on m2 they would share the flux out among themselves.
+        if (i < count)
+            text.AppendFormat("a2%d (l2%d s%d0) (m%d m%d) sec%d\r\n", i, i, i, i + 1, i + 2, i);
+        else
+            text.AppendFormat("a2%d (l2%d s%d0) (m%d 0) sec%d\r\n", i, i, i, i + 1, i);
         text.AppendFormat(".model sec%d lcouple(num_turns=%d)\r\n", i,
                           turnsNumber(secondaryTurns(in, i - 1)));
     }

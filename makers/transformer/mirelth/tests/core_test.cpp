@@ -176,12 +176,28 @@ TEST(MirelthText, FiveSecondariesFollowTheCoreInOrder) {
     ASSERT_EQ(l.end() - sub, 1 + 6 + 20 + 1);
     const std::vector<std::string> last(l.end() - 5, l.end());
     EXPECT_EQ(last, (std::vector<std::string>{"Rs25 s5 r25 1.296000e-001", "Ls25 r25 l25 3.437747e-004",
-                                              "a25 (l25 s50) (m2 0) sec5",
+                                              "a25 (l25 s50) (m6 0) sec5",
                                               ".model sec5 lcouple(num_turns=530)", ".ends"}));
     EXPECT_EQ(sub[7], "Rs21 s1 r21 1.089000e-003");
     EXPECT_EQ(sub[14], ".model sec2 lcouple(num_turns=73)");
     EXPECT_EQ(sub[15], "Rs23 s3 r23 1.440000e-002");
-    EXPECT_EQ(sub[17], "a23 (l23 s30) (m2 0) sec3");
+    EXPECT_EQ(sub[17], "a23 (l23 s30) (m4 m5) sec3");
+}
+
+TEST(MirelthText, SecondaryWindingsFollowEachOtherInTheMagneticLoop) {
+    Inputs in = defaults();
+    const std::vector<std::vector<std::string>> expected{
+        {"a21 (l21 s10) (m2 0) sec1"},
+        {"a21 (l21 s10) (m2 m3) sec1", "a22 (l22 s20) (m3 0) sec2"},
+        {"a21 (l21 s10) (m2 m3) sec1", "a22 (l22 s20) (m3 m4) sec2", "a23 (l23 s30) (m4 0) sec3"},
+    };
+    for (size_t n = 1; n <= expected.size(); ++n) {
+        in.count = static_cast<double>(n);
+        std::vector<std::string> windings;
+        for (const auto& line : makertest::crlfLines(modelText(in, tableOf(samples()[0])).str()))
+            if (line.rfind("a2", 0) == 0) windings.push_back(line);
+        EXPECT_EQ(windings, expected[n - 1]) << n;
+    }
 }
 
 TEST(MirelthText, RunTwiceGivesTwoWholeTexts) {
