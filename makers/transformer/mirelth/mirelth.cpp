@@ -70,7 +70,8 @@ std::vector<Row> generalRows() {
          .digits = 0,
          .defaultValue = 1,
          .field = &Inputs::count,
-         .labelRect = {69, 92, 83, 8},
+         // Wider to the left than 83 units so the whole label shows; its right edge stays.
+         .labelRect = {29, 92, 123, 8},
          .boxRect = {155, 90, 82, 12}},
     };
     const double vs[5] = {3.3, 5, 12, 24, 36};
