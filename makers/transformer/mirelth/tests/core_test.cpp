@@ -200,13 +200,4 @@ TEST(MirelthText, SecondaryWindingsFollowEachOtherInTheMagneticLoop) {
     }
 }
 
-TEST(MirelthText, RunTwiceGivesTwoWholeTexts) {
-    makertest::PinnedDate date;
-    const auto t = tableOf(samples()[1]);
-    const CString a = modelText(defaults(), t), b = modelText(defaults(), t);
-    EXPECT_EQ(a, b);
-    EXPECT_EQ(a.str().rfind("*************************************************************\r\n", 0), 0u);
-    EXPECT_EQ(a.Find(".model core1 core(b_array=[0.000000 0.400000"), a.Find(".model core1"));
-}
-
 } // namespace
