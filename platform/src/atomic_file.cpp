@@ -58,6 +58,61 @@ bool writeAll(int fd, std::string_view data) {
 
 } // namespace
 
+bool resolveSaveTarget(const std::string& path, std::string& target, bool& exists, unsigned& mode,
+                       std::string& reason) {
+    // Follow symbolic links ourselves: renaming over a link would replace the link, not its file.
+    target = path;
+    exists = false;
+    mode = 0;
+    struct stat st {};
+    for (int links = 0;; ++links) {
+        if (::lstat(target.c_str(), &st) != 0) {
+            if (errno != ENOENT && errno != ENOTDIR) {
+                reason = std::strerror(errno);
+                return false;
+            }
+            break;
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            exists = true;
+            break;
+        }
+        if (links == kMaxLinks) {
+            reason = "too many levels of symbolic links";
+            return false;
+        }
+        std::vector<char> buffer(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
+        const ssize_t n = ::readlink(target.c_str(), buffer.data(), buffer.size());
+        if (n < 0 || static_cast<size_t>(n) >= buffer.size()) {
+            reason = n < 0 ? std::strerror(errno) : "a symbolic link changed while it was read";
+            return false;
+        }
+        std::string next(buffer.data(), static_cast<size_t>(n));
+        target = next.front() == '/' ? next : folderOf(target) + "/" + next;
+    }
+
+    const std::string folder = folderOf(target);
+    struct stat fst {};
+    if (::stat(folder.c_str(), &fst) != 0) {
+        reason =
+            errno == ENOENT || errno == ENOTDIR
+                ? korvane::format("the folder %s does not exist", folder.c_str())
+                : korvane::format("the folder %s cannot be used: %s", folder.c_str(), std::strerror(errno));
+        return false;
+    }
+    if (!S_ISDIR(fst.st_mode)) {
+        reason = korvane::format("%s is not a folder", folder.c_str());
+        return false;
+    }
+    if (exists && !S_ISREG(st.st_mode)) {
+        reason =
+            korvane::format("%s is %s; only a regular file is replaced", target.c_str(), kindOf(st.st_mode));
+        return false;
+    }
+    if (exists) mode = st.st_mode & 07777;
+    return true;
+}
+
 AtomicFile::~AtomicFile() {
     discard();
 }
@@ -74,48 +129,15 @@ bool AtomicFile::open(const std::string& path) {
     error_.clear();
     if (path.empty()) return fail("no file name given");
 
-    // Follow symbolic links ourselves: renaming over a link would replace the link, not its file.
-    std::string target = path;
-    struct stat st {};
+    std::string target, reason;
     bool exists = false;
-    for (int links = 0;; ++links) {
-        if (::lstat(target.c_str(), &st) != 0) {
-            if (errno != ENOENT && errno != ENOTDIR) return fail(std::strerror(errno));
-            break;
-        }
-        if (!S_ISLNK(st.st_mode)) {
-            exists = true;
-            break;
-        }
-        if (links == kMaxLinks) return fail("too many levels of symbolic links");
-        std::vector<char> buffer(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
-        const ssize_t n = ::readlink(target.c_str(), buffer.data(), buffer.size());
-        if (n < 0) return fail(std::strerror(errno));
-        if (static_cast<size_t>(n) >= buffer.size()) return fail("a symbolic link changed while it was read");
-        std::string next(buffer.data(), static_cast<size_t>(n));
-        target = next.front() == '/' ? next : folderOf(target) + "/" + next;
-    }
-
-    const std::string folder = folderOf(target);
-    struct stat fst {};
-    if (::stat(folder.c_str(), &fst) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return fail(korvane::format("the folder %s does not exist", folder.c_str()));
-        return fail(
-            korvane::format("the folder %s cannot be used: %s", folder.c_str(), std::strerror(errno)));
-    }
-    if (!S_ISDIR(fst.st_mode)) return fail(korvane::format("%s is not a folder", folder.c_str()));
-    if (exists && !S_ISREG(st.st_mode))
-        return fail(
-            korvane::format("%s is %s; only a regular file is replaced", target.c_str(), kindOf(st.st_mode)));
-
-    if (exists) {
-        mode_ = st.st_mode & 07777;
-    } else {
+    if (!resolveSaveTarget(path, target, exists, mode_, reason)) return fail(reason);
+    if (!exists) {
         const mode_t mask = ::umask(0);
         ::umask(mask);
         mode_ = 0666 & ~mask;
     }
+    const std::string folder = folderOf(target);
 
     std::string stem = baseOf(target);
     if (stem.size() > kMaxTempStem) stem.resize(kMaxTempStem);

@@ -15,6 +15,13 @@ namespace korvane {
 //    what went wrong (a missing folder is named as such).
 bool writeFileAtomically(const std::string& path, std::string_view data, std::string& error);
 
+// The checks writeFileAtomically makes before it writes, for writers that build their file beside the
+// target by other means (a database engine): `target` becomes the end of any symbolic-link chain;
+// false with a reason for a missing folder or a target that is not a regular file. `exists` and `mode`
+// (permission bits) describe the file found there.
+bool resolveSaveTarget(const std::string& path, std::string& target, bool& exists, unsigned& mode,
+                       std::string& reason);
+
 // For writers that produce their text piece by piece. Nothing is visible at `path` until commit()
 // succeeds; destroying an uncommitted file throws the temporary away.
 class AtomicFile {
