@@ -43,7 +43,8 @@ TEST(ChangeLogLimits, AnOverlongLineIsRefusedWithAShortMessage) {
     } cases[] = {
         {header + "3\tR1\n" + std::string(70000, '7') + "\n", CBackAnnotationManager::kCannotRead,
          "line 3: longer than 65536 characters"},
-        {std::string(200000, 'x'), CBackAnnotationManager::kCannotRead, "line 1: longer than 65536 characters"},
+        {std::string(200000, 'x'), CBackAnnotationManager::kCannotRead,
+         "line 1: longer than 65536 characters"},
         // Under the cap the line is read, and the bad id is quoted only in part.
         {header + std::string(60000, 'z') + "\n", CBackAnnotationManager::kMalformed, "is not an action id"},
     };
