@@ -130,16 +130,4 @@ TEST(ElvascoCore, ZeroThicknessIsComputedAsOneNanometre) {
               std::string::npos);
 }
 
-// The losses and line constants of the arms are the strip line's.
-TEST(ElvascoCore, ArmsCarryTheStripLineConstants) {
-    const auto r = *compute(defaults()).results;
-    EXPECT_NEAR(r.l, 1.523249e-07, 1e-12);
-    EXPECT_NEAR(r.c, 7.148463e-10, 1e-15);
-    EXPECT_NEAR(r.alphaC, 0.3083628, 1e-6);
-    EXPECT_NEAR(r.alphaD, 0.06556494, 1e-7);
-    EXPECT_DOUBLE_EQ(r.alphaTotal, r.alphaC + r.alphaD);
-    EXPECT_NEAR(r.r, 9.002666, 1e-5);
-    EXPECT_NEAR(r.g, 8.983025e-03, 1e-8);
-}
-
 } // namespace

@@ -57,4 +57,23 @@ TEST(ElvascoSpice, BendTransmissionMatchesItsT) {
     EXPECT_NEAR(vm->second, std::abs(out), 0.01 * std::abs(out));
 }
 
+// A 0-degree bend has no reference-plane offset: both arms are LTRA lines of length 0. ngspice runs
+// the AC analysis (|v(b)| is then the T's alone) but its transient cannot step over a zero delay.
+TEST(ElvascoSpice, ZeroAngleArmsRunInAcButNotInTransient) {
+    if (!spicecheck::available()) GTEST_SKIP() << "ngspice is not installed";
+    makertest::Plugin plugin("Elvasco");
+    ASSERT_TRUE(plugin.loaded()) << plugin.error();
+    const auto o = plugin.run({"set 2:9222=0"});
+    ASSERT_EQ(o.result, 1);
+    ASSERT_NE(o.text.find("+ (LEN=0.000e+000 "), std::string::npos);
+    const std::string elements = "Vin in 0 PULSE(0 1 0 10p 10p 1n 10n) AC 1\nRs in a 14.59752\n"
+                                 "X1 a b generic_stripline_bend\nRl b 0 14.59752\n";
+    const auto ac =
+        spicecheck::run(spicecheck::circuit(withoutG(o.text), elements, {"ac lin 1 1e9 1e9", "print vm(b)"}));
+    ASSERT_NE(ac.values.find("vm(b)"), ac.values.end()) << ac.output;
+    EXPECT_NEAR(ac.values.at("vm(b)"), 0.5, 0.01);
+    const auto tran = spicecheck::run(spicecheck::circuit(withoutG(o.text), elements, {"tran 1p 100p"}));
+    EXPECT_NE(tran.output.find("Timestep too small"), std::string::npos) << tran.output;
+}
+
 } // namespace

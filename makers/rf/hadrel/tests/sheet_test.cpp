@@ -61,21 +61,6 @@ TEST_F(HadrelSheet, DefaultsGiveTheWholeText) {
                       ".ENDS");
 }
 
-TEST_F(HadrelSheet, BoxesTakeThePagesDefaults) {
-    const double expected[2][4] = {{9.8, 1e9, 1.708e-8, 0.002}, {0.03, 0.0006, 0.00127, 8e-6}};
-    int seen = 0;
-    plugin().run({"help-button"}, "", [&](CModalWindow& w, const ScriptStep&) {
-        for (int page = 1; page <= 2; ++page)
-            for (int k = 0; k < 4; ++k) {
-                auto& b = makertest::box(w, page, 9221 + k);
-                EXPECT_DOUBLE_EQ(b.GetValue(), expected[page - 1][k]) << page << ":" << k;
-                EXPECT_EQ(b.m_dMinValue, page == 2 && k == 3 ? 0.0 : 1e-15) << page << ":" << k;
-                ++seen;
-            }
-    });
-    EXPECT_EQ(seen, 8);
-}
-
 TEST_F(HadrelSheet, HelpButtonAsksForTheActivePagesTopic) {
     auto o = plugin().run({"help-button", "set 2:9221=30m", "help-button", "cancel"});
     ASSERT_EQ(o.helps.size(), 2u);
