@@ -11,7 +11,7 @@
 namespace rf::microstrip {
 
 // Wheeler, "Transmission-line properties of a strip on a dielectric sheet on a plane", IEEE Trans.
-// MTT-25 (1977) 631-647, eqs. (3)-(4): the thickness widens the strip by dW, scaled by (1 + 1/er)/2
+// MTT-25 (1977) 631-647: the thickness widens the strip by dW, scaled by (1 + 1/er)/2
 // for the part of the field in the dielectric.
 double effectiveWidth(double w, double h, double t, double epsR) {
     const double thin = t / h;
@@ -22,7 +22,7 @@ double effectiveWidth(double w, double h, double t, double epsR) {
 }
 
 // Hammerstad, "Equations for microstrip circuit design", Proc. 5th European Microwave Conf. (1975)
-// 268-272, eqs. (3)-(4); the 0.04 (1 - u)^2 term belongs to narrow strips only. Both branches agree at
+// 268-272; the 0.04 (1 - u)^2 term belongs to narrow strips only. Both branches agree at
 // u = 1, where the wide form is taken.
 double quasiStaticPermittivity(double wEff, double h, double epsR) {
     const double u = wEff / h;
@@ -34,7 +34,7 @@ double quasiStaticPermittivity(double wEff, double h, double epsR) {
 }
 
 // Kirschning and Jansen, "Accurate model for effective dielectric constant of microstrip with validity
-// up to millimetre-wave frequencies", Electronics Letters 18 (1982) 272-273, eqs. (2)-(3). The
+// up to millimetre-wave frequencies", Electronics Letters 18 (1982) 272-273. The
 // published fit takes f*h in GHz*mm; the makers pass hertz times metres (10^6 times larger), which
 // puts every practical line at its high-frequency limit, eps_eff -> eps_r, so that the impedance
 // formula below sees the substrate permittivity its author wrote it for.
@@ -51,7 +51,7 @@ double dispersivePermittivity(double wEff, double h, double f, double epsR, doub
     return epsR - (epsR - epsE0) / (1.0 + p);
 }
 
-// Wheeler 1977 (above), eq. (10): Z0 = 42.4/sqrt(er + 1) ln(1 + x (k x + sqrt(k^2 x^2 + pi^2 (1 +
+// Wheeler 1977 (above): Z0 = 42.4/sqrt(er + 1) ln(1 + x (k x + sqrt(k^2 x^2 + pi^2 (1 +
 // 1/er)/2))), x = 4h/W', k = (14 + 8/er)/11; stated to within 1 % for all W/h.
 double wheelerImpedance(double wEff, double h, double epsEff) {
     const double x = 4.0 * h / wEff;

@@ -31,8 +31,8 @@ double ellipticRatio(double k) {
 
 namespace {
 
-// Cohn, "Problems in strip transmission lines", IRE Trans. MTT-3 (1955) 119-126, eq. (2) with the
-// fringing capacitance of eq. (3): parallel-plate part plus the fringing of a thick semi-infinite
+// Cohn, "Problems in strip transmission lines", IRE Trans. MTT-3 (1955) 119-126, with the
+// fringing capacitance of a thick strip: parallel-plate part plus the fringing of a thick semi-infinite
 // strip, good to about 1 % while w/(b - t) >= 0.35.
 double wideThick(double w, double b, double t, double epsR) {
     const double q = 1.0 / (1.0 - t / b);
@@ -43,7 +43,7 @@ double wideThick(double w, double b, double t, double epsR) {
 }
 
 // Wheeler, "Transmission-line properties of a strip line between parallel planes", IEEE Trans. MTT-26
-// (1978) 866-876, eqs. (2)-(4): the thick strip becomes a thin one of width W' and the thin strip's
+// (1978) 866-876: the thick strip becomes a thin one of width W' and the thin strip's
 // formula takes (b - t); within 0.5 % for W'/(b - t) < 10.
 double narrow(double w, double b, double t, double epsR) {
     const double gap = b - t;
