@@ -21,6 +21,8 @@ constexpr UnitName kUnits[] = {
     {1, "Hz"},  {2, "V"},    {3, "A"},  {4, "Ω"},   {5, "F"},   {6, "H"},         {7, "s"},     {9, "Ω"},
     {10, "dB"}, {21, "Ω·m"}, {26, "m"}, {27, "m²"}, {30, "ft"}, {35, "dB/100ft"}, {36, "V/mV"}, {37, "V/µs"},
 };
+// Angles (the stripline bend), typed in degrees.
+constexpr UnitName kMoreUnits[] = {{12, "°"}};
 
 constexpr const char* kPrefixes[] = {"p", "n", "µ", "m", "", "k", "M", "G", "T"};
 
@@ -38,6 +40,7 @@ bool unitMatches(const std::string& typed, const std::string& symbol) {
     if (symbol == "Ω·m") return typed == "ohm*m" || typed == "Ohm*m" || typed == "ohm.m" || typed == "Ω*m";
     if (symbol == "V/µs") return typed == "V/us";
     if (symbol == "m²") return typed == "m2" || typed == "m^2";
+    if (symbol == "°") return typed == "deg";
     return false;
 }
 
@@ -76,6 +79,8 @@ int prefixAt(const std::string& s, size_t& length) {
 
 CString CUnitValue::get_unit_string_name(int unitKind) {
     for (const auto& u : kUnits)
+        if (u.kind == unitKind) return CString(u.symbol);
+    for (const auto& u : kMoreUnits)
         if (u.kind == unitKind) return CString(u.symbol);
     return {};
 }

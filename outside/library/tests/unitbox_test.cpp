@@ -188,6 +188,7 @@ TEST(UnitNames, KindsTheMakersUse) {
     EXPECT_EQ(CUnitValue::get_unit_string_name(2), "V");
     EXPECT_EQ(CUnitValue::get_unit_string_name(37), "V/µs");
     EXPECT_EQ(CUnitValue::get_unit_string_name(26), "m");
+    EXPECT_EQ(CUnitValue::get_unit_string_name(12), "°");
 }
 
 } // namespace

@@ -13,6 +13,7 @@ enum class Unit : int {
     Second = 7,
     Impedance = 9, // also shown as Ω; the lossy line's characteristic impedance
     Decibel = 10,
+    Degree = 12,
     OhmMetre = 21,
     Metre = 26,
     SquareMetre = 27,
