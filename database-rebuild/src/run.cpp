@@ -82,9 +82,12 @@ bool CZembricRun::Run() {
     waitCursor_ = true;
     view_.SetWaitCursor(true);
     Log(LoadString(IDS_OPENING) + settings_.dbPath);
+    std::string openFailure;
     try {
-        if (IDBBasicUtil::open_database_component(&db_, settings_.dbPath.c_str(), level_, false) == 0 &&
-            DeletionPass() != Outcome::RunFailed && StampVersion() && ResetFamilies()) {
+        int opened = IDBBasicUtil::open_database_component(&db_, settings_.dbPath.c_str(), level_, false);
+        if (opened != IDBBasicUtil::kOpenOk) openFailure = IDBBasicUtil::DescribeOpenError(opened);
+        if (opened == IDBBasicUtil::kOpenOk && DeletionPass() != Outcome::RunFailed && StampVersion() &&
+            ResetFamilies()) {
             IDBBasicUtil::free_database(&db_);
             Log(LoadString(IDS_COMPACTING) + settings_.dbPath);
             IDBBasicUtil::CompactDatabase(settings_.dbPath.c_str(), true);
@@ -102,6 +105,8 @@ bool CZembricRun::Run() {
     // A step that gave up (stop-on-error) lets the run go on, but the run has not done its job.
     result_ = ok && !stepFailed_;
     Log(LoadString(result_ ? IDS_DONE : IDS_FAILED));
+    // Nothing else would tell the user why nothing was done.
+    if (!openFailure.empty()) Log(settings_.dbPath + ": " + openFailure);
     Log("End at :: " + Now());
     return result_;
 }

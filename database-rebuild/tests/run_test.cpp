@@ -13,6 +13,8 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -88,8 +90,8 @@ class Locker {
     sqlite3* db_ = nullptr;
 };
 
-const std::string kFilter = " (([SYS_COMPONENT].[Access] <> 'A0' OR [SYS_COMPONENT].[Access] IS NULL) AND "
-                            "([SYS_COMPONENT].[Access] <> 'A1' OR [SYS_COMPONENT].[Access] IS NULL)) ";
+const std::string kFilter =
+    " (([SYS_COMPONENT].[Access] NOT IN ('A0', 'A1') OR [SYS_COMPONENT].[Access] IS NULL)) ";
 
 class RunTest : public ::testing::Test {
   protected:
@@ -329,13 +331,27 @@ TEST_F(RunTest, ThreeIdenticalMappingsInOneSectionKeepExactlyOne) {
     EXPECT_EQ(dupDeletes, 3);
 }
 
+TEST_F(RunTest, ListsOfTenThousandCodesRunWithoutRetriesAndTrimTheSame) {
+    std::string many;
+    for (int i = 0; i < 10000; ++i)
+        many += "&X" + std::to_string(i);
+    settings.keepAccess = "A0&A1" + many;
+    settings.dropVersion = "V1" + many;
+    settings.dropAccess2 = "B9" + many;
+    ASSERT_TRUE(run());
+    EXPECT_TRUE(view.messages.empty()) << view.messages.front();
+    EXPECT_EQ(view.lines, withPath(kFullLog, db));
+    EXPECT_TRUE(clock.sleeps.empty());
+    expectTrimmedDatabase();
+}
+
 TEST_F(RunTest, MissingDatabaseFailsTheRunAndCreatesNothing) {
     std::remove(db.c_str());
     settings.dbPath = db;
     EXPECT_FALSE(run());
-    EXPECT_EQ(view.lines,
-              (std::vector<std::string>{"Start at :: March 05, 2026 14:07:09", "打开数据库: " + db, "失败",
-                                        "End at :: March 05, 2026 14:07:09"}));
+    EXPECT_EQ(view.lines, (std::vector<std::string>{
+                              "Start at :: March 05, 2026 14:07:09", "打开数据库: " + db, "失败",
+                              db + ": the file does not exist", "End at :: March 05, 2026 14:07:09"}));
     EXPECT_NE(access(db.c_str(), F_OK), 0);
     EXPECT_TRUE(statements.empty());
 }
@@ -347,13 +363,116 @@ TEST_F(RunTest, CorruptDatabaseFailsTheRunAndIsLeftAsItWas) {
         junk[i] = static_cast<char>(i * 7 + 3);
     std::ofstream(db, std::ios::binary) << junk;
     EXPECT_FALSE(run());
-    EXPECT_EQ(view.lines.size(), 4u);
+    EXPECT_EQ(view.lines.size(), 5u);
     EXPECT_EQ(view.lines[2], "失败");
+    EXPECT_EQ(view.lines[3], db + ": it is not a component database");
     std::ifstream in(db, std::ios::binary);
     std::stringstream now;
     now << in.rdbuf();
     EXPECT_EQ(now.str(), junk);
     EXPECT_TRUE(statements.empty());
+}
+
+std::string fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Files the run refuses at the open: each is left byte for byte, nothing is created beside it, and
+// the reason follows the failure line.
+struct RefusedCase {
+    const char* name;
+    std::function<void(const std::string& path)> make;
+    const char* reason;
+};
+
+void PrintTo(const RefusedCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class RunRefuses : public RunTest, public ::testing::WithParamInterface<RefusedCase> {};
+
+TEST_P(RunRefuses, LeavesTheFileAsItWasAndSaysWhy) {
+    std::remove(db.c_str());
+    GetParam().make(db);
+    std::string before = fileBytes(db);
+    EXPECT_FALSE(run());
+    EXPECT_EQ(fileBytes(db), before);
+    for (const char* suffix : {"-wal", "-shm", "-journal"})
+        EXPECT_NE(access((db + suffix).c_str(), F_OK), 0) << suffix;
+    EXPECT_EQ(view.lines,
+              (std::vector<std::string>{"Start at :: March 05, 2026 14:07:09", "打开数据库: " + db, "失败",
+                                        db + ": " + GetParam().reason, "End at :: March 05, 2026 14:07:09"}));
+    EXPECT_TRUE(statements.empty());
+    EXPECT_TRUE(clock.sleeps.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, RunRefuses,
+    ::testing::Values(
+        RefusedCase{"zeroBytes", [](const std::string& p) { std::ofstream(p, std::ios::binary); },
+                    "it is not a component database"},
+        RefusedCase{"otherDatabase",
+                    [](const std::string& p) {
+                        sqlite3* raw = nullptr;
+                        sqlite3_open(p.c_str(), &raw);
+                        sqlite3_exec(raw, "CREATE TABLE SYS_COMPONENT (x); CREATE TABLE t (y)", nullptr,
+                                     nullptr, nullptr);
+                        sqlite3_close(raw);
+                    },
+                    "it is not a component database"},
+        RefusedCase{"folder", [](const std::string& p) { mkdir(p.c_str(), 0700); }, "it is not a file"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+// Runs body in a child process that cannot write what root could (as "nobody" when the tests run as
+// root); the child's exit status is body's result.
+int inUnprivilegedChild(const std::function<int()>& body) {
+    std::fflush(nullptr);
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(100);
+        _exit(body());
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 101;
+}
+
+TEST_F(RunTest, AReadOnlyDatabaseOrFolderFailsAtOnceWithTheReason) {
+    // The child may read but not write the file; then it may write the file but not its folder.
+    std::string folder = db + ".dir";
+    mkdir(folder.c_str(), 0755);
+    std::string inside = folder + "/components.db";
+    ASSERT_EQ(std::rename(db.c_str(), inside.c_str()), 0);
+    chmod(inside.c_str(), 0644);
+    auto attempt = [&](const std::string& expectedReason) {
+        return inUnprivilegedChild([&] {
+            if (geteuid() != 0 && access(inside.c_str(), W_OK) == 0 && access(folder.c_str(), W_OK) == 0)
+                return 102; // nothing to refuse
+            settings.dbPath = inside;
+            bool ok = run();
+            bool right = !ok && clock.sleeps.empty() && statements.empty() && view.lines.size() == 5 &&
+                         view.lines[2] == "失败" && view.lines[3] == inside + ": " + expectedReason;
+            if (!right)
+                for (const std::string& l : view.lines)
+                    std::fprintf(stderr, "  %s\n", l.c_str());
+            return right ? 0 : 1;
+        });
+    };
+    if (geteuid() != 0) chmod(inside.c_str(), 0444);
+    std::string before = fileBytes(inside);
+    EXPECT_EQ(attempt("the file is read-only"), 0);
+    if (geteuid() == 0)
+        ASSERT_EQ(chown(inside.c_str(), 65534, 65534), 0);
+    else
+        chmod(inside.c_str(), 0644), chmod(folder.c_str(), 0555);
+    EXPECT_EQ(attempt("its folder is read-only (the journal is written beside the file)"), 0);
+    EXPECT_EQ(fileBytes(inside), before);
+    chmod(folder.c_str(), 0755);
+    std::remove(inside.c_str());
+    rmdir(folder.c_str());
 }
 
 TEST_F(RunTest, LockedStatementWithStopOnErrorRetriesFiveTimesThenReportsAndGoesOn) {
