@@ -345,6 +345,82 @@ TEST_F(RunTest, ListsOfTenThousandCodesRunWithoutRetriesAndTrimTheSame) {
     expectTrimmedDatabase();
 }
 
+// The duplicate step lists, row by row in the listing's order, all rows of a group but the last, where
+// the group size is counted per row: computed here that way on the file as the step finds it.
+std::vector<long> duplicatesCountedRowByRow(const std::string& path, const std::string& modelFilter) {
+    sqlite3* c = nullptr;
+    sqlite3_open_v2(path.c_str(), &c, SQLITE_OPEN_READONLY, nullptr);
+    std::string listing =
+        "SELECT [Component_ID], [Model_ID], [Sec_Order], rowid FROM [SYS_MAPPING_COMP_MODEL] "
+        "WHERE [Model_ID] IN (SELECT [Model_ID] FROM [SYS_MODEL] WHERE " +
+        modelFilter + ") ORDER BY 1 ASC, 3 ASC";
+    sqlite3_stmt* rows = nullptr;
+    sqlite3_stmt* count = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(c, listing.c_str(), -1, &rows, nullptr), SQLITE_OK) << sqlite3_errmsg(c);
+    sqlite3_prepare_v2(
+        c, "SELECT count(*) FROM [SYS_MAPPING_COMP_MODEL] WHERE [Component_ID] = ? AND [Sec_Order] = ?", -1,
+        &count, nullptr);
+    std::vector<long> listed;
+    bool first = true;
+    long lastId = 0, lastOrder = 0, counter = 0;
+    while (rows && sqlite3_step(rows) == SQLITE_ROW) {
+        long id = static_cast<long>(sqlite3_column_int64(rows, 0));
+        long order = sqlite3_column_int(rows, 2);
+        if (first || id != lastId || order != lastOrder) counter = 0;
+        first = false;
+        lastId = id;
+        lastOrder = order;
+        sqlite3_reset(count);
+        sqlite3_bind_int64(count, 1, id);
+        sqlite3_bind_int64(count, 2, order);
+        sqlite3_step(count);
+        if (counter + 1 < sqlite3_column_int64(count, 0)) {
+            ++counter;
+            listed.push_back(static_cast<long>(sqlite3_column_int64(rows, 3)));
+        }
+    }
+    sqlite3_finalize(rows);
+    sqlite3_finalize(count);
+    sqlite3_close(c);
+    return listed;
+}
+
+TEST_F(RunTest, DuplicateStepDeletesTheRowsARowByRowCountWouldList) {
+    std::remove(db.c_str());
+    korvane_db::SampleOptions o;
+    o.components = 4000;
+    o.seed = 7;
+    korvane_db::WriteSampleDatabase(db, o);
+    for (const char* keep : {"A0&A1", "A2", "A0&A1&A3"}) {
+        SCOPED_TRACE(keep);
+        std::string copy = db + ".copy";
+        {
+            std::ifstream in(db, std::ios::binary);
+            std::ofstream out(copy, std::ios::binary | std::ios::trunc);
+            out << in.rdbuf();
+        }
+        settings.dbPath = copy;
+        settings.keepAccess = keep;
+        settings.dropManufacturer = "Gresham";
+        std::vector<long> expected;
+        view.onLine = [&](const std::string& l) {
+            if (l == "--- 处理模型(传送2)")
+                expected = duplicatesCountedRowByRow(copy, view.run->ModelFilter());
+        };
+        statements.clear();
+        ASSERT_TRUE(run());
+        std::vector<long> deleted;
+        std::smatch m;
+        static const std::regex dup(
+            "^DELETE FROM \\[SYS_MAPPING_COMP_MODEL\\] WHERE .* AND rowid = ([0-9]+)$");
+        for (const std::string& st : statements)
+            if (std::regex_match(st, m, dup)) deleted.push_back(std::stol(m[1]));
+        EXPECT_GT(expected.size(), 40u) << "the sample holds many duplicates";
+        EXPECT_EQ(deleted, expected);
+        std::remove(copy.c_str());
+    }
+}
+
 TEST_F(RunTest, MissingDatabaseFailsTheRunAndCreatesNothing) {
     std::remove(db.c_str());
     settings.dbPath = db;
