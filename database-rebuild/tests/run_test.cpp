@@ -1,6 +1,6 @@
 #include "database/Database.h"
 #include "database/Sample.h"
-#include "platform/clock.h"
+#include "platformtesting/fake_clock.h"
 #include "run.h"
 #include "string_table.h"
 
@@ -22,28 +22,6 @@ using zembric::CZembricRun;
 using zembric::RunSettings;
 
 namespace {
-
-// A clock whose time stands still and whose sleeps return at once, remembering how long they were.
-class FakeClock : public korvane::Clock {
-  public:
-    std::tm localNow() override {
-        std::tm t{};
-        t.tm_year = 2026 - 1900;
-        t.tm_mon = 2;
-        t.tm_mday = 5;
-        t.tm_hour = 14;
-        t.tm_min = 7;
-        t.tm_sec = 9;
-        return t;
-    }
-    std::uint64_t tickMs() override { return ticks; }
-    void sleepMs(std::uint32_t ms) override {
-        sleeps.push_back(ms);
-        ticks += ms;
-    }
-    std::vector<std::uint32_t> sleeps;
-    std::uint64_t ticks = 0;
-};
 
 // Records what the run shows, and lets a test act when a given line or message appears.
 class RecordingView : public zembric::IRunView {
@@ -123,12 +101,10 @@ class RunTest : public ::testing::Test {
         settings.dbPath = db;
         settings.keepAccess = "A0&A1";
         settings.visible = false;
-        previous = korvane::setClock(&clock);
         CBenlowDatabase::SetStatementTrace([this](const std::string& s) { statements.push_back(s); });
     }
     void TearDown() override {
         CBenlowDatabase::SetStatementTrace(nullptr);
-        korvane::setClock(previous);
         std::remove(db.c_str());
         std::remove(log.c_str());
     }
@@ -192,8 +168,8 @@ class RunTest : public ::testing::Test {
 
     std::string db, log;
     RunSettings settings;
-    FakeClock clock;
-    korvane::Clock* previous = nullptr;
+    // Time stands still and sleeps return at once, remembered.
+    korvane::testing::FakeClock clock{0, korvane::testing::FakeClock::at(2026, 3, 5, 14, 7, 9)};
     RecordingView view;
     std::vector<std::string> statements;
 };
