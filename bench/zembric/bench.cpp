@@ -80,11 +80,13 @@ class TimingView final : public zembric::IRunView {
   public:
     void ShowLogLine(const std::string& line) override {
         lines.push_back({line, std::chrono::steady_clock::now()});
+        cpu.push_back(cpuSeconds(RUSAGE_SELF));
     }
     void ShowMessage(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
     void SetWaitCursor(bool) override {}
     void PumpMessages() override {}
     std::vector<std::pair<std::string, std::chrono::steady_clock::time_point>> lines;
+    std::vector<double> cpu;
 };
 
 } // namespace
@@ -195,7 +197,9 @@ int main(int argc, char** argv) {
         for (size_t i = 0; i + 1 < view.lines.size(); ++i) {
             double step =
                 std::chrono::duration<double>(view.lines[i + 1].second - view.lines[i].second).count();
-            if (step >= 0.05 * ours) std::printf("%12s %8.2fs  %s\n", "", step, view.lines[i].first.c_str());
+            double stepCpu = view.cpu[i + 1] - view.cpu[i];
+            if (step >= 0.05 * ours || stepCpu >= 0.05 * oursCpu)
+                std::printf("%12s %8.2fs %8.2fs cpu  %s\n", "", step, stepCpu, view.lines[i].first.c_str());
         }
         std::fflush(stdout);
     }

@@ -474,8 +474,9 @@ void IDBBasicUtil::free_database(CDBComponent** slot) {
 
 void IDBBasicUtil::CompactDatabase(const char* path, bool exclusive) {
     CDBComponent db;
+    // In the file's own journal mode: under a write-ahead log every page of the rebuilt file would be
+    // written twice, once to the log and again at the checkpoint.
     db.OpenFile(path ? path : "", 0, false);
-    db.ApplyWriteSettings();
     if (exclusive) db.Execute("PRAGMA locking_mode = EXCLUSIVE", kExecuteQuiet);
     db.Execute("PRAGMA cache_size = -65536", kExecuteQuiet);
     db.Execute("VACUUM", kExecuteTraced);
