@@ -478,6 +478,19 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"folder", [](const std::string& p) { mkdir(p.c_str(), 0700); }, "it is not a file"}),
     [](const auto& p) { return std::string(p.param.name); });
 
+TEST_F(RunTest, ADatabaseLockedAgainstReadingFailsAtTheOpenWithTheReason) {
+    sqlite3* other = nullptr;
+    sqlite3_open(db.c_str(), &other);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_FALSE(run());
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    ASSERT_EQ(view.lines.size(), 5u);
+    EXPECT_EQ(view.lines[2], "失败");
+    EXPECT_EQ(view.lines[3], db + ": it is locked by another program");
+    EXPECT_TRUE(statements.empty());
+}
+
 // Runs body in a child process that cannot write what root could (as "nobody" when the tests run as
 // root); the child's exit status is body's result.
 int inUnprivilegedChild(const std::function<int()>& body) {
