@@ -81,6 +81,7 @@ class Applier {
         pending_ = false;
     }
 
+  private:
     // Checks a call that only looks something up.
     template <class T> T Looked(T result) {
         Check(false);
@@ -92,7 +93,6 @@ class Applier {
         return result;
     }
 
-  private:
     // A frozen program would make every remaining call wait for its timeout: a few in a row end the run.
     static constexpr int kTimeoutsInARow = 3;
 
