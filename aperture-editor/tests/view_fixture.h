@@ -6,19 +6,11 @@
 #include "test_files.h"
 #include "view.h"
 
-#include "platform/clock.h"
+#include "platformtesting/fake_clock.h"
 
 #include <gtest/gtest.h>
 
 namespace lumbra::testing {
-
-class FakeClock : public korvane::Clock {
-  public:
-    std::uint64_t now = 100000;
-    std::tm localNow() override { return std::tm{}; }
-    std::uint64_t tickMs() override { return now; }
-    void sleepMs(std::uint32_t ms) override { now += ms; }
-};
 
 class RecordingFrame : public ViewFrame {
   public:
@@ -44,15 +36,13 @@ class ViewTest : public ::testing::Test {
     RecordingFrame frame;
     CairoCanvas canvas{200, 200};
     CLumbraView view{doc, &frame};
-    FakeClock clock;
-    korvane::Clock* previousClock = nullptr;
+    // The tick stands still unless a test moves it (double clicks are told by it).
+    korvane::testing::FakeClock clock{0, std::tm{}, 100000};
 
     void SetUp() override {
-        previousClock = korvane::setClock(&clock);
         view.attachCanvas(&canvas);
         doc.OnNewDocument(); // window +-0.1 inch, fitted
     }
-    void TearDown() override { korvane::setClock(previousClock); }
 
     // Pixel of a world point given in thousandths of an inch (with this fixture's window).
     static int px(int mils) { return 100 + mils; }

@@ -48,6 +48,17 @@ class TandrelScript : public ScriptedPresenter {
 int main(int argc, char** argv) {
     tandrel::CTandrelApp::Options options;
     if (const char* id = std::getenv("TANDREL_SCHEMATIC_ID")) options.schematicId = id;
+    // Tests shorten the wait for a schematic program that does not answer.
+    if (const char* ms = std::getenv("TANDREL_CALL_TIMEOUT_MS"); ms && *ms) {
+        char* end = nullptr;
+        long v = std::strtol(ms, &end, 10);
+        if (*end || v <= 0 || v > 600000) {
+            std::fprintf(stderr, "tandrel: TANDREL_CALL_TIMEOUT_MS must be a number of milliseconds (1 to "
+                                 "600000)\n");
+            return 2;
+        }
+        options.callTimeout = std::chrono::milliseconds(v);
+    }
     std::vector<ScriptStep> steps;
     bool scripted = false;
     std::string error;

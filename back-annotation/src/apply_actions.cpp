@@ -6,6 +6,8 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <unistd.h>
 
 namespace tandrel {
 
@@ -39,6 +41,11 @@ double IntegerValue(const std::string& text) {
     return static_cast<double>(v);
 }
 
+// The schematic program ended, or stopped answering, part way: nothing more can be applied.
+struct Stopped {
+    std::string why;
+};
+
 class Applier {
   public:
     Applier(SchematicProgram& schematic, ActionLog& log) : schematic_(schematic), log_(log) {}
@@ -56,12 +63,17 @@ class Applier {
             if (!log_.Started()) log_.Start(r.Param(0));
             return;
         }
-        log_.AddLine(LineFor(r));
+        unknown_ = false;
+        std::string line = LineFor(r);
+        if (unknown_ && line.rfind(kIgnored, 0) == 0) line = kNotKnown + line.substr(std::strlen(kIgnored));
+        log_.AddLine(line);
     }
 
     void SendRenumbers() {
         if (!pending_) return;
-        const char* prefix = IsTrue(schematic_.renumber(olds_, news_)) ? kDone : kIgnored;
+        unknown_ = false;
+        bool done = IsTrue(Changed(schematic_.renumber(olds_, news_)));
+        const char* prefix = done ? kDone : unknown_ ? kNotKnown : kIgnored;
         log_.AddLine(
             korvane::format("%sComponent renumber \"%s\" to \"%s\"", prefix, olds_.c_str(), news_.c_str()));
         olds_.clear();
@@ -70,45 +82,73 @@ class Applier {
     }
 
   private:
+    // Checks a call that only looks something up.
+    template <class T> T Looked(T result) {
+        Check(false);
+        return result;
+    }
+    // Checks a call that changes the schematic.
+    template <class T> T Changed(T result) {
+        Check(true);
+        return result;
+    }
+
+    // A frozen program would make every remaining call wait for its timeout: a few in a row end the run.
+    static constexpr int kTimeoutsInARow = 3;
+
+    void Check(bool changes) {
+        switch (schematic_.lastFailure()) {
+        case korvane::automation::CallFailure::Gone:
+            throw Stopped{"the schematic program ended"};
+        case korvane::automation::CallFailure::TimedOut:
+            if (changes) unknown_ = true;
+            if (++timeoutsInARow_ >= kTimeoutsInARow) throw Stopped{"the schematic program does not answer"};
+            return;
+        default:
+            timeoutsInARow_ = 0;
+        }
+    }
+
     std::string LineFor(const ActionRecord& r) {
         const std::string& n = r.name;
         bool done = false;
         ActionRecord shown = r;
         if (n == "COMPONENT_REMOVE") {
-            done = IsTrue(schematic_.removeComponent(r.Param(0)));
+            done = IsTrue(Changed(schematic_.removeComponent(r.Param(0))));
         } else if (n == "COMPONENT_CHANGE_REFDES") {
-            done = IsTrue(schematic_.changeRefDes(r.Param(0), r.Param(2)));
+            done = IsTrue(Changed(schematic_.changeRefDes(r.Param(0), r.Param(2))));
         } else if (n == "COMPONENT_CHANGE_PACKAGETYPE") {
             if (r.Param(0) == "?") {
                 // An unknown component: nothing to change.
             } else if (r.Param(0).empty()) {
                 shown.params.resize(std::max<size_t>(shown.params.size(), 1));
                 shown.params[0] = "ALL";
-                done = IsTrue(schematic_.changePackage(0, r.Param(1), r.Param(2)));
+                done = IsTrue(Changed(schematic_.changePackage(0, r.Param(1), r.Param(2))));
             } else {
-                auto handle = schematic_.findComponent(r.Param(0));
-                if (Found(handle)) done = IsTrue(schematic_.changePackage(*handle, r.Param(1), r.Param(2)));
+                auto handle = Looked(schematic_.findComponent(r.Param(0)));
+                if (Found(handle))
+                    done = IsTrue(Changed(schematic_.changePackage(*handle, r.Param(1), r.Param(2))));
             }
         } else if (n == "COMPONENT_CHANGE_VALUE") {
             // Values are not changed from the layout; the lookup is kept as the schematic program sees it.
-            schematic_.findComponent(r.Param(1));
+            Looked(schematic_.findComponent(r.Param(1)));
         } else if (n == "NET_REMOVE_PIN") {
-            auto result = schematic_.netRemovePin(r.Param(0), r.Param(1), r.Param(2));
+            auto result = Changed(schematic_.netRemovePin(r.Param(0), r.Param(1), r.Param(2)));
             done = result && *result == 1;
         } else if (n == "NET_ADD_PIN") {
-            auto result = schematic_.netAddPin(r.Param(0), r.Param(1), r.Param(2));
+            auto result = Changed(schematic_.netAddPin(r.Param(0), r.Param(1), r.Param(2)));
             done = result && *result == 1;
         } else if (n == "NET_CHANGE_WIDTH") {
-            auto net = schematic_.findNet(r.Param(0));
+            auto net = Looked(schematic_.findNet(r.Param(0)));
             // Reported done only when the schematic program says the width was changed.
-            if (Found(net)) done = IsTrue(schematic_.changeNetWidth(*net, IntegerValue(r.Param(2))));
+            if (Found(net)) done = IsTrue(Changed(schematic_.changeNetWidth(*net, IntegerValue(r.Param(2)))));
         } else if (n == "GATE_SWAP") {
-            done = IsTrue(schematic_.gateSwap(r.Param(0), r.Param(1), r.Param(2), r.Param(3)));
+            done = IsTrue(Changed(schematic_.gateSwap(r.Param(0), r.Param(1), r.Param(2), r.Param(3))));
         } else if (n == "PIN_SWAP") {
-            auto first = schematic_.findComponent(r.Param(0), r.Param(1));
-            auto second = schematic_.findComponent(r.Param(2), r.Param(3));
+            auto first = Looked(schematic_.findComponent(r.Param(0), r.Param(1)));
+            auto second = Looked(schematic_.findComponent(r.Param(2), r.Param(3)));
             if (Found(first) && Found(second))
-                done = IsTrue(schematic_.pinSwap(*first, r.Param(1), *second, r.Param(3)));
+                done = IsTrue(Changed(schematic_.pinSwap(*first, r.Param(1), *second, r.Param(3))));
         } else if (n == "NET_MERGE") {
             return korvane::format("%sNet merge - not supported", kIgnored);
         } else if (n == "COMPONENT_CHANGE_DEVICE") {
@@ -122,32 +162,78 @@ class Applier {
     ActionLog& log_;
     std::string olds_, news_;
     bool pending_ = false;
+    bool unknown_ = false;
+    int timeoutsInARow_ = 0;
 };
 
 } // namespace
 
 void ApplyRecords(SchematicProgram& schematic, const std::vector<ActionRecord>& records, ActionLog& log) {
-    Applier applier(schematic, log);
-    for (const ActionRecord& r : records)
-        applier.Apply(r);
-    applier.SendRenumbers();
+    std::string failure;
+    ApplyRecords(schematic, records, log, failure);
 }
 
-std::string ApplyActionFile(korvane::automation::Dispatch& object, const std::string& actionFilePath) {
-    SchematicProgram schematic(object);
-    schematic.beginRun("TANDREL");
-    ActionLog log;
-    IO_TextStream in;
-    if (!in.OpenForReading(actionFilePath)) {
-        log.Start("");
-        log.AddLine("PCB log file not found.");
-    } else {
-        ApplyRecords(schematic, ReadActionRecords(in), log);
-        if (!log.Started()) log.Start("");
-        std::remove(actionFilePath.c_str());
+bool ApplyRecords(SchematicProgram& schematic, const std::vector<ActionRecord>& records, ActionLog& log,
+                  std::string& failure) {
+    Applier applier(schematic, log);
+    size_t applied = 0;
+    try {
+        for (const ActionRecord& r : records) {
+            applier.Apply(r);
+            ++applied;
+        }
+        applier.SendRenumbers();
+        return true;
+    } catch (const Stopped& s) {
+        failure = korvane::format("%s after %zu of %zu records", s.why.c_str(), applied, records.size());
+        return false;
     }
-    schematic.handOverActionLog(log.Text());
-    schematic.endRun();
+}
+
+std::string ApplyActionFile(korvane::automation::Dispatch& object, const std::string& actionFilePath,
+                            std::string* failure) {
+    using korvane::automation::CallFailure;
+    SchematicProgram schematic(object);
+    std::string why;
+    ActionLog log;
+    schematic.beginRun("TANDREL");
+    bool gone = schematic.lastFailure() == CallFailure::Gone;
+    if (gone) why = "the schematic program ended";
+    IO_TextStream in;
+    bool haveFile = false;
+    if (!gone) {
+        if (!in.OpenForReading(actionFilePath)) {
+            log.Start("");
+            log.AddLine("PCB log file not found.");
+        } else {
+            haveFile = true;
+            if (!ApplyRecords(schematic, ReadActionRecords(in), log, why)) gone = true;
+            if (!log.Started()) log.Start("");
+        }
+    }
+    if (!gone) {
+        // The action file goes only once the schematic program has taken the log of what was done.
+        bool taken = IsTrue(schematic.handOverActionLog(log.Text()));
+        CallFailure handOver = schematic.lastFailure();
+        if (taken) {
+            if (haveFile) ::unlink(actionFilePath.c_str());
+        } else {
+            why = handOver == CallFailure::TimedOut
+                      ? "the schematic program did not answer when handed the action log"
+                  : handOver == CallFailure::Gone
+                      ? "the schematic program ended before it was handed the action log"
+                      : "the schematic program refused the action log";
+        }
+        if (handOver != CallFailure::Gone) schematic.endRun();
+    }
+    if (failure) {
+        failure->clear();
+        if (!why.empty()) {
+            *failure = "The actions were not all applied and reported: " + why + ".";
+            if (::access(actionFilePath.c_str(), F_OK) == 0)
+                *failure += " The action file \"" + actionFilePath + "\" is kept.";
+        }
+    }
     return log.Text();
 }
 

@@ -6,8 +6,12 @@
 #include "tandrel/apply_actions.h"
 #include "vostrel5/BackAnnotation.h"
 
+#include "platform/format.h"
+
 #include <cstdio>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tandrel {
 
@@ -16,6 +20,34 @@ constexpr unsigned OFN_HIDEREADONLY = 0x4;
 }
 
 CTandrelApp::CTandrelApp(Options options) : CWinApp("Tandrel"), options_(std::move(options)) {}
+
+namespace {
+
+// Whether two paths name one file: the same device and inode, or the same canonical path.
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat sa {
+    }, sb{};
+    if (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0)
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    std::error_code ea, eb;
+    auto ca = std::filesystem::weakly_canonical(a, ea), cb = std::filesystem::weakly_canonical(b, eb);
+    return !ea && !eb && ca == cb;
+}
+
+// Why the action file cannot be written before trying; empty when nothing speaks against it.
+std::string ActionFileProblem(const std::string& path) {
+    if (path.empty()) return "the settings name no action file";
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        return S_ISDIR(st.st_mode) ? "it is a folder" : "it is not a plain file";
+    return {};
+}
+
+std::string CannotWrite(const std::string& path, const std::string& why) {
+    return "Cannot write the action file \"" + path + "\": " + why + ".";
+}
+
+} // namespace
 
 int CTandrelApp::InitInstance() {
     m_hInstance = &TandrelResources();
@@ -33,29 +65,48 @@ int CTandrelApp::InitInstance() {
     chooser.m_request.initialDir = settings_.layout_log_file_dir.c_str();
     if (chooser.DoModal() != IDOK) {
         // No log: the action file says so, and nothing else happens.
+        const std::string& actionFile = settings_.tandrel_log;
+        std::string problem = ActionFileProblem(actionFile);
         IO_TextStream out;
-        if (out.OpenForWriting(settings_.tandrel_log)) {
+        if (problem.empty() && !out.OpenForWriting(actionFile)) problem = out.GetError();
+        if (problem.empty()) {
             WriteLogFileName(out, "");
-            if (!out.Close()) exitCode_ = 1;
-        } else {
-            exitCode_ = 1;
+            if (!out.Close()) problem = out.GetError();
         }
+        if (!problem.empty()) Fail(CannotWrite(actionFile, problem));
         return 0;
     }
     ProcessLog(chooser.GetPathName().str());
     return 0;
 }
 
+void CTandrelApp::Fail(const std::string& message) {
+    AfxMessageBox(message.c_str());
+    exitCode_ = 1;
+}
+
 void CTandrelApp::ProcessLog(const std::string& logPath) {
     const std::string& actionFile = settings_.tandrel_log;
+    // The old action file is deleted first: were it the log itself, the log would be lost.
+    if (!actionFile.empty() && SameFile(actionFile, logPath)) {
+        Fail("The action file \"" + actionFile + "\" named in the settings is the chosen change log \"" +
+             logPath + "\"; nothing is done, so that the log is kept.");
+        return;
+    }
+    if (std::string problem = ActionFileProblem(actionFile); !problem.empty()) {
+        Fail(CannotWrite(actionFile, problem));
+        return;
+    }
     IO_TextStream out;
     try {
-        std::remove(actionFile.c_str());
+        ::unlink(actionFile.c_str());
         if (!out.OpenForWriting(actionFile)) {
-            exitCode_ = 1;
+            Fail(CannotWrite(actionFile, out.GetError()));
             return;
         }
-        WriteLogFileName(out, logPath);
+        // Texts that are not UTF-8 (a log name or parameters in Latin-1) are carried as the UTF-8 of
+        // their Latin-1 reading: the confirmation list and the schematic program take UTF-8 only.
+        WriteLogFileName(out, korvane::automation::Utf8OrLatin1(logPath));
         CBackAnnotationManager log(logPath.c_str(), 2);
         int records = 0;
         if (log.Status() != 0) {
@@ -68,16 +119,28 @@ void CTandrelApp::ProcessLog(const std::string& logPath) {
                 CBackAnnotationRecord record;
                 if (!log.GetLogEntry(i, record)) continue;
                 record.GetParameters(params);
-                std::vector<std::string> texts(params.begin(), params.end());
+                std::vector<std::string> texts;
+                for (size_t k = 0; k < params.size(); ++k) {
+                    // No text the schematic program takes can hold a NUL byte; cutting there would
+                    // apply a different change than the log records.
+                    if (params[k].str().find('\0') != std::string::npos) {
+                        Fail(korvane::format(
+                            "The change log \"%s\" holds a NUL byte in parameter %zu of entry "
+                            "%d; nothing is applied.",
+                            korvane::automation::Utf8OrLatin1(logPath).c_str(), k + 1, i + 1));
+                        return; // `out` abandons the unfinished action file
+                    }
+                    texts.push_back(korvane::automation::Utf8OrLatin1(params[k].str()));
+                }
                 WriteActionRecord(out, record.GetActionID(), texts);
             }
         }
         if (!out.Close()) {
-            exitCode_ = 1;
+            Fail(CannotWrite(actionFile, out.GetError()));
             return;
         }
         if (records == 0) {
-            std::remove(actionFile.c_str());
+            ::unlink(actionFile.c_str());
             return;
         }
         CAnnotateDlg dlg(actionFile);
@@ -93,13 +156,15 @@ void CTandrelApp::ApplyActions() {
     std::unique_ptr<korvane::automation::Connector> own;
     korvane::automation::Connector* connector = options_.connector;
     if (!connector) {
-        own = korvane::automation::sessionBusConnector();
+        own = korvane::automation::sessionBusConnector(options_.callTimeout);
         connector = own.get();
     }
     std::unique_ptr<korvane::automation::Dispatch> schematic =
         connector ? connector->getActiveObject(options_.schematicId) : nullptr;
     if (!schematic) return; // not running: nothing applied, nothing said
-    ApplyActionFile(*schematic, settings_.tandrel_log);
+    std::string failure;
+    ApplyActionFile(*schematic, settings_.tandrel_log, &failure);
+    if (!failure.empty()) Fail(failure);
 }
 
 } // namespace tandrel

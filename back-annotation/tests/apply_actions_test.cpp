@@ -11,6 +11,7 @@
 namespace tandrel {
 namespace {
 
+using korvane::automation::CallFailure;
 using korvane::automation::SchematicProgram;
 using korvane::automation::Value;
 using testing::FakeSchematic;
@@ -218,6 +219,103 @@ TEST(ActionLogText, ASecondLogNameDoesNotRestartTheLog) {
     Applied a =
         Apply(fake, {{"LogFileName", {"a.log"}}, {"COMPONENT_ADD", {"x"}}, {"LogFileName", {"b.log"}}});
     EXPECT_EQ(a.log, kHeader + "Filename:  a.log\r\n\r\nIgnored: COMPONENT_ADD" + kEnd);
+}
+
+// A schematic program that does not answer in time, or that ended: what the log says and when applying
+// stops.
+struct TroubleCase {
+    const char* label;
+    std::map<std::int32_t, CallFailure> failures;
+    std::vector<ActionRecord> records;
+    bool completes;
+    std::vector<std::string> lines; // the log's lines after the header, each without its ending
+};
+
+class CallTrouble : public ::testing::TestWithParam<TroubleCase> {};
+
+TEST_P(CallTrouble, IsReportedAsNotKnownOrStopsTheRun) {
+    FakeSchematic fake;
+    fake.failures = GetParam().failures;
+    SchematicProgram schematic(fake);
+    ActionLog log;
+    std::string failure;
+    EXPECT_EQ(ApplyRecords(schematic, GetParam().records, log, failure), GetParam().completes) << failure;
+    EXPECT_EQ(failure.empty(), GetParam().completes) << failure;
+    std::string expected = kHeader;
+    for (const std::string& l : GetParam().lines)
+        expected += l + kEnd;
+    EXPECT_EQ(log.Text(), expected);
+}
+
+const ActionRecord kRemove{"COMPONENT_REMOVE", {"R9"}};
+const ActionRecord kWidth{"NET_CHANGE_WIDTH", {"GND", "8", "12"}};
+const ActionRecord kRenumber{"COMPONENT_RENUMBER", {"R1", "", "R5"}};
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CallTrouble,
+    ::testing::Values(
+        TroubleCase{"changeTimedOut",
+                    {{33, CallFailure::TimedOut}},
+                    {kRemove, kWidth},
+                    true,
+                    {"Not known: Remove component: \"R9\"",
+                     "Done: Net change width: Net name=\"GND\", Previous=\"8\", New=\"12\""}},
+        TroubleCase{"lookupTimedOutChangesNothing",
+                    {{31, CallFailure::TimedOut}},
+                    {kWidth},
+                    true,
+                    {"Ignored: Net change width: Net name=\"GND\", Previous=\"8\", New=\"12\""}},
+        TroubleCase{"renumberTimedOut",
+                    {{72, CallFailure::TimedOut}},
+                    {kRenumber},
+                    true,
+                    {"Not known: Component renumber \"R1 \" to \"R5 \""}},
+        TroubleCase{"refusedStaysIgnored",
+                    {{33, CallFailure::Refused}},
+                    {kRemove},
+                    true,
+                    {"Ignored: Remove component: \"R9\""}},
+        TroubleCase{"threeTimeoutsInARowStop",
+                    {{33, CallFailure::TimedOut}},
+                    {kRemove, kRemove, kRemove, kRemove},
+                    false,
+                    {"Not known: Remove component: \"R9\"", "Not known: Remove component: \"R9\""}},
+        TroubleCase{"goneStopsAtOnce",
+                    {{31, CallFailure::Gone}},
+                    {kRemove, kWidth, kRemove},
+                    false,
+                    {"Done: Remove component: \"R9\""}}),
+    [](const auto& tp) { return std::string(tp.param.label); });
+
+TEST_F(ActionFileApplying, TheFileIsKeptWhenTheSchematicProgramEndsOrDoesNotTakeTheLog) {
+    struct Case {
+        std::int32_t dispid;
+        CallFailure failure;
+        std::size_t calls; // 49, 33, then what follows
+    };
+    for (Case c : {Case{33, CallFailure::Gone, 2}, Case{43, CallFailure::Refused, 4},
+                   Case{43, CallFailure::TimedOut, 4}, Case{43, CallFailure::Gone, 3},
+                   Case{49, CallFailure::Gone, 1}}) {
+        SCOPED_TRACE(std::to_string(c.dispid));
+        IO_TextStream out;
+        ASSERT_TRUE(out.OpenForWriting(path_));
+        WriteLogFileName(out, "/logs/b.log");
+        WriteActionRecord(out, 1, {"R9"});
+        ASSERT_TRUE(out.Close());
+        FakeSchematic fake;
+        fake.failures[c.dispid] = c.failure;
+        std::string failure = "left over";
+        ApplyActionFile(fake, path_, &failure);
+        EXPECT_NE(failure.find(path_), std::string::npos) << failure;
+        EXPECT_TRUE(std::filesystem::exists(path_));
+        EXPECT_EQ(fake.calls.size(), c.calls);
+    }
+    // And a pass that went through says nothing and deletes the file.
+    FakeSchematic fake;
+    std::string failure = "left over";
+    ApplyActionFile(fake, path_, &failure);
+    EXPECT_EQ(failure, "");
+    EXPECT_FALSE(std::filesystem::exists(path_));
 }
 
 } // namespace

@@ -14,7 +14,12 @@ class FakeSchematic : public korvane::automation::Dispatch {
   public:
     // Answers by dispatch id; ids not listed answer true (every call succeeds, every lookup finds 1).
     std::map<std::int32_t, std::optional<korvane::automation::Value>> answers;
+    // Dispatch ids whose calls fail this way (no result).
+    std::map<std::int32_t, korvane::automation::CallFailure> failures;
     std::vector<std::string> calls;
+    korvane::automation::CallFailure last = korvane::automation::CallFailure::None;
+
+    korvane::automation::CallFailure lastFailure() const override { return last; }
 
     std::optional<korvane::automation::Value>
     invoke(std::int32_t dispid, const std::vector<korvane::automation::Value>& args) override {
@@ -36,6 +41,11 @@ class FakeSchematic : public korvane::automation::Dispatch {
                 args[i]);
         }
         calls.push_back(call + ")");
+        last = korvane::automation::CallFailure::None;
+        if (auto f = failures.find(dispid); f != failures.end()) {
+            last = f->second;
+            return std::nullopt;
+        }
         auto it = answers.find(dispid);
         if (it != answers.end()) return it->second;
         return korvane::automation::Value(true);
@@ -57,6 +67,7 @@ class FakeConnector : public korvane::automation::Connector {
             invoke(std::int32_t id, const std::vector<korvane::automation::Value>& a) override {
                 return to.invoke(id, a);
             }
+            korvane::automation::CallFailure lastFailure() const override { return to.lastFailure(); }
         };
         return std::make_unique<Forward>(*running);
     }

@@ -312,5 +312,108 @@ TEST_F(TandrelFolder, TheConfirmationWindowListsForReviewAndAsksForItsOwnHelp) {
     AfxUnregisterResourceModule(&TandrelResources());
 }
 
+// ---- files and texts the pass must not lose or change ----
+
+TEST_F(TandrelFolder, AnActionFileThatIsTheChosenLogIsRefusedAndTheLogKept) {
+    std::string logText = vostrel5::FormatLog({{1, false, {"R9"}}});
+    std::string log = Write("b.log", logText);
+    fs::create_directories(dir_ / "other");
+    std::string linked = (dir_ / "other" / "same.log").string();
+    fs::create_hard_link(log, linked);
+    for (const std::string& actionFile : {log, (dir_ / "." / "b.log").string(), linked}) {
+        SCOPED_TRACE(actionFile);
+        Write("tressil.ini",
+              "Layout {\n version r 7\n layout_exe A \"/x\"\n tandrel_log A \"" + actionFile + "\"\n}");
+        testing::FakeSchematic schematic;
+        testing::FakeConnector connector;
+        connector.running = &schematic;
+        Pass p = RunPass(dir_.string(), {"file " + log, "ok"}, connector);
+        EXPECT_EQ(p.exitCode, 1);
+        ASSERT_EQ(p.messages.size(), 1u);
+        EXPECT_NE(p.messages[0].find("is the chosen change log"), std::string::npos) << p.messages[0];
+        EXPECT_EQ(Read(log), logText);
+        EXPECT_TRUE(schematic.calls.empty());
+    }
+}
+
+TEST_F(TandrelFolder, AnActionFileThatCannotBeWrittenIsReportedWithTheReason) {
+    std::string log = Write("b.log", vostrel5::FormatLog({{1, false, {"R9"}}}));
+    fs::create_directories(dir_ / "folder");
+    struct Case {
+        std::string actionFile;
+        std::vector<std::string> steps;
+        std::string reason;
+    };
+    for (const Case& c : {Case{(dir_ / "missing" / "a.act").string(), {"file " + log, "ok"}, "No such file"},
+                          Case{(dir_ / "missing" / "a.act").string(), {"file"}, "No such file"},
+                          Case{(dir_ / "folder").string(), {"file " + log, "ok"}, "it is a folder"},
+                          Case{(dir_ / "folder").string(), {"file"}, "it is a folder"}}) {
+        SCOPED_TRACE(c.actionFile + " " + c.steps[0]);
+        Write("tressil.ini",
+              "Layout {\n version r 7\n layout_exe A \"/x\"\n tandrel_log A \"" + c.actionFile + "\"\n}");
+        testing::FakeConnector connector;
+        Pass p = RunPass(dir_.string(), c.steps, connector);
+        EXPECT_EQ(p.exitCode, 1);
+        ASSERT_EQ(p.messages.size(), 1u);
+        EXPECT_NE(p.messages[0].find("Cannot write the action file \"" + c.actionFile + "\""),
+                  std::string::npos)
+            << p.messages[0];
+        EXPECT_NE(p.messages[0].find(c.reason), std::string::npos) << p.messages[0];
+        EXPECT_TRUE(fs::is_directory(dir_ / "folder")) << "an empty folder in the way is not removed";
+    }
+}
+
+TEST_F(TandrelFolder, ANulByteInAParameterIsRefusedNotCut) {
+    Write("tressil.ini", Ini());
+    std::string log =
+        Write("b.log", vostrel5::FormatLog({{1, false, {"R9"}}, {1, false, {std::string("R\0 1", 4)}}}));
+    testing::FakeSchematic schematic;
+    testing::FakeConnector connector;
+    connector.running = &schematic;
+    Pass p = RunPass(dir_.string(), {"file " + log, "ok"}, connector);
+    EXPECT_EQ(p.exitCode, 1);
+    ASSERT_EQ(p.messages.size(), 1u);
+    EXPECT_NE(p.messages[0].find("NUL byte in parameter 1 of entry 2"), std::string::npos) << p.messages[0];
+    EXPECT_TRUE(p.listed.empty());
+    EXPECT_TRUE(schematic.calls.empty());
+}
+
+TEST_F(TandrelFolder, TextsThatAreNotUtf8AreCarriedAsTheirLatin1Reading) {
+    Write("tressil.ini", Ini());
+    std::string log =
+        Write("caf\xe9.log", vostrel5::FormatLog({{1, false, {"R\xe9sistance"}}, {1, false, {"\xff\xfe"}}}));
+    testing::FakeSchematic schematic;
+    testing::FakeConnector connector;
+    connector.running = &schematic;
+    Pass p = RunPass(dir_.string(), {"file " + log, "ok"}, connector);
+    EXPECT_EQ(p.exitCode, 0);
+    EXPECT_EQ(p.listed, (std::vector<std::string>{"Remove component: \"R\xc3\xa9sistance\"",
+                                                  "Remove component: \"\xc3\xbf\xc3\xbe\""}));
+    ASSERT_EQ(schematic.calls.size(), 5u);
+    EXPECT_EQ(schematic.calls[1], "33(0, \"R\xc3\xa9sistance\")");
+    EXPECT_NE(schematic.calls[3].find("Filename:  " + (dir_ / "caf\xc3\xa9.log").string()), std::string::npos)
+        << schematic.calls[3];
+}
+
+TEST_F(TandrelFolder, ASchematicProgramThatEndsOrRefusesTheLogFailsThePassAndKeepsTheFile) {
+    Write("tressil.ini", Ini());
+    std::string log = Write("b.log", vostrel5::FormatLog({{1, false, {"R9"}}, {1, false, {"R8"}}}));
+    for (auto [dispid, failure] : {std::pair{33, korvane::automation::CallFailure::Gone},
+                                   std::pair{43, korvane::automation::CallFailure::Refused}}) {
+        SCOPED_TRACE(dispid);
+        testing::FakeSchematic schematic;
+        schematic.failures[dispid] = failure;
+        testing::FakeConnector connector;
+        connector.running = &schematic;
+        Pass p = RunPass(dir_.string(), {"file " + log, "ok"}, connector);
+        EXPECT_EQ(p.exitCode, 1);
+        ASSERT_EQ(p.messages.size(), 1u);
+        EXPECT_NE(p.messages[0].find("The action file \"" + ActionFile() + "\" is kept."), std::string::npos)
+            << p.messages[0];
+        EXPECT_NE(Read(ActionFile()).find("R8"), std::string::npos);
+        fs::remove(ActionFile());
+    }
+}
+
 } // namespace
 } // namespace tandrel

@@ -19,4 +19,7 @@ struct RunSettings {
 // than two arguments, an empty database path, or nothing at all in arguments 2 to 10.
 bool ParseCommandLine(const std::vector<std::string>& args, RunSettings& out);
 
+// The same command line asking for a hidden run (argument 12 set to "0", missing ones left empty).
+std::vector<std::string> HiddenArguments(std::vector<std::string> args);
+
 } // namespace zembric

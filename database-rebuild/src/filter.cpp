@@ -35,19 +35,23 @@ std::string QuoteSqlText(std::string_view text) {
 
 namespace {
 
+// One list is one IN (or NOT IN) condition: a chain of single comparisons joined by AND or OR nests one
+// level per code, and SQLite refuses such chains after about a thousand codes.
 void appendList(std::string& filter, const char* table, const char* column, const std::string& list,
                 bool keep) {
     if (list.empty()) return;
-    std::string joined;
+    std::string codes;
     for (const std::string& item : SplitCodeList(list)) {
-        std::string code = QuoteSqlText(item);
-        std::string cond = keep ? korvane::format("(%s.%s <> '%s' OR %s.%s IS NULL)", table, column,
-                                                  code.c_str(), table, column)
-                                : korvane::format("%s.%s = '%s'", table, column, code.c_str());
-        if (!joined.empty()) joined += keep ? " AND " : " OR ";
-        joined += cond;
+        if (!codes.empty()) codes += ", ";
+        codes += '\'';
+        codes += QuoteSqlText(item);
+        codes += '\'';
     }
-    if (joined.empty()) return;
+    if (codes.empty()) return;
+    // A row without a code is outside every keep list.
+    std::string joined = keep ? korvane::format("(%s.%s NOT IN (%s) OR %s.%s IS NULL)", table, column,
+                                                codes.c_str(), table, column)
+                              : korvane::format("%s.%s IN (%s)", table, column, codes.c_str());
     if (filter.empty())
         filter = " (" + joined + ") ";
     else

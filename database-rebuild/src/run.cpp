@@ -82,9 +82,12 @@ bool CZembricRun::Run() {
     waitCursor_ = true;
     view_.SetWaitCursor(true);
     Log(LoadString(IDS_OPENING) + settings_.dbPath);
+    std::string openFailure;
     try {
-        if (IDBBasicUtil::open_database_component(&db_, settings_.dbPath.c_str(), level_, false) == 0 &&
-            DeletionPass() != Outcome::RunFailed && StampVersion() && ResetFamilies()) {
+        int opened = IDBBasicUtil::open_database_component(&db_, settings_.dbPath.c_str(), level_, false);
+        if (opened != IDBBasicUtil::kOpenOk) openFailure = IDBBasicUtil::DescribeOpenError(opened);
+        if (opened == IDBBasicUtil::kOpenOk && DeletionPass() != Outcome::RunFailed && StampVersion() &&
+            ResetFamilies()) {
             IDBBasicUtil::free_database(&db_);
             Log(LoadString(IDS_COMPACTING) + settings_.dbPath);
             IDBBasicUtil::CompactDatabase(settings_.dbPath.c_str(), true);
@@ -102,6 +105,8 @@ bool CZembricRun::Run() {
     // A step that gave up (stop-on-error) lets the run go on, but the run has not done its job.
     result_ = ok && !stepFailed_;
     Log(LoadString(result_ ? IDS_DONE : IDS_FAILED));
+    // Nothing else would tell the user why nothing was done.
+    if (!openFailure.empty()) Log(settings_.dbPath + ": " + openFailure);
     Log("End at :: " + Now());
     return result_;
 }
@@ -224,10 +229,17 @@ CZembricRun::Outcome CZembricRun::RemoveDuplicateModelMappings() {
         long rowid;
     };
     std::vector<Listed> listed;
-    std::string query = korvane::format("SELECT %s, %s, %s, rowid AS [Row_ID] FROM %s WHERE %s IN (SELECT %s "
-                                        "FROM %s WHERE %s) ORDER BY 1 ASC, 3 ASC",
-                                        kComponentId, kModelId, kSecOrder, kMapModel, kModelId, kModelId,
-                                        kModel, modelFilter_.c_str());
+    // The size of each row's group (all its component's mappings in that section, whatever their model)
+    // comes with the row: one statement instead of a fresh count query per row. The rows and their
+    // order are those of the listing alone, so the same rows are listed.
+    std::string groupCount =
+        korvane::format("(SELECT count(*) FROM %s AS [Same_Group] WHERE [Same_Group].%s = "
+                        "%s.%s AND [Same_Group].%s = %s.%s)",
+                        kMapModel, kComponentId, kMapModel, kComponentId, kSecOrder, kMapModel, kSecOrder);
+    std::string query = korvane::format("SELECT %s, %s, %s, rowid AS [Row_ID], %s AS [Group_Count] FROM %s "
+                                        "WHERE %s IN (SELECT %s FROM %s WHERE %s) ORDER BY 1 ASC, 3 ASC",
+                                        kComponentId, kModelId, kSecOrder, groupCount.c_str(), kMapModel,
+                                        kModelId, kModelId, kModel, modelFilter_.c_str());
     db_->OpenSQLDirectSet(query.c_str());
     if (!db_->IsTableOpen_SQLDirectSet()) {
         view_.ShowMessage(LoadString(IDS_ERROR_TABLE) + kMapModel + " " + db_->GetLastOpenError());
@@ -250,13 +262,8 @@ CZembricRun::Outcome CZembricRun::RemoveDuplicateModelMappings() {
         first = false;
         lastId = id;
         lastOrder = order;
-        std::string countFilter =
-            korvane::format("%s = %u AND %s = %d", kComponentId, static_cast<unsigned>(id), kSecOrder, order);
-        db_->OpenTableSet(kTableSetMappingCompModel, countFilter.c_str(), nullptr);
-        long count = db_->IsTableOpen(kTableSetMappingCompModel)
-                         ? db_->GetNumRecordCount(kTableSetMappingCompModel)
-                         : 0;
-        db_->CloseTableSet(kTableSetMappingCompModel);
+        long count = 0;
+        db_->GetFieldValue_SQLDirectSet("[Group_Count]", count);
         if (static_cast<long>(counter) + 1 < count) {
             ++counter;
             listed.push_back({static_cast<unsigned>(id), modelId.str(), order, rowid});

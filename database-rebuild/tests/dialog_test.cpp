@@ -1,9 +1,9 @@
 #include "app.h"
 #include "database/Sample.h"
 #include "dialog.h"
-#include "platform/clock.h"
 #include "platform/presenter.h"
 #include "platform/scripted.h"
+#include "platformtesting/fake_clock.h"
 #include "string_table.h"
 
 #include <gtest/gtest.h>
@@ -188,12 +188,7 @@ TEST_F(DialogTest, HiddenDialogNeverShowsRunsAtOnceAndWritesLinesOut) {
 }
 
 TEST_F(DialogTest, MessageBoxesOfTheRunGoThroughThePresenter) {
-    struct NoWait : korvane::Clock {
-        std::tm localNow() override { return korvane::localTimeOf(0); }
-        std::uint64_t tickMs() override { return 0; }
-        void sleepMs(std::uint32_t) override {}
-    } clock;
-    korvane::Clock* before = korvane::setClock(&clock);
+    korvane::testing::FakeClock clock{0, korvane::localTimeOf(0), 0}; // the retries do not wait
     // Another program holds the write lock for the whole run.
     sqlite3* other = nullptr;
     sqlite3_open(db.c_str(), &other);
@@ -202,7 +197,6 @@ TEST_F(DialogTest, MessageBoxesOfTheRunGoThroughThePresenter) {
     dialog.DoModal();
     sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(other);
-    korvane::setClock(before);
     EXPECT_FALSE(dialog.GetResult());
     ASSERT_FALSE(hand.boxes.empty());
     for (const std::string& box : hand.boxes)

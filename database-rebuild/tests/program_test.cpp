@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -117,6 +118,45 @@ TEST_F(Program, HiddenRunWritesTheLogToStandardOutputAndExitsWithItsResult) {
     out = ::testing::internal::GetCapturedStdout();
     EXPECT_EQ(rc, 1);
     EXPECT_NE(out.find("\n失败\n"), std::string::npos) << out;
+}
+
+std::string fileText(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::string out;
+    if (!f) return out;
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+        out.append(buf, n);
+    std::fclose(f);
+    return out;
+}
+
+// The program itself, started without a display: a visible run says so and runs as a hidden one.
+TEST_F(Program, VisibleRunWithoutADisplaySaysSoAndLogsToStandardOutput) {
+    korvane_db::SampleOptions o;
+    o.components = 200;
+    korvane_db::WriteSampleDatabase(db, o);
+    std::string out = dir + "/out.txt", err = dir + "/err.txt";
+    std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY TMPDIR='" + dir + "' '" + ZEMBRIC_PROGRAM +
+                          "' '" + db + "' 'A0&A1' > '" + out + "' 2> '" + err + "'";
+    int status = std::system(command.c_str());
+    std::string stdoutText = fileText(out), stderrText = fileText(err);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << stderrText;
+    EXPECT_NE(stderrText.find("zembric: no display found"), std::string::npos) << stderrText;
+    EXPECT_EQ(stdoutText.rfind("Start at :: ", 0), 0u) << stdoutText;
+    EXPECT_NE(stdoutText.find("\n--- 处理元件\n"), std::string::npos) << stdoutText;
+    EXPECT_NE(stdoutText.find("\n完成\nEnd at :: "), std::string::npos) << stdoutText;
+
+    // The usage message still goes to standard error, and nothing is run.
+    status = std::system(("env -u DISPLAY -u WAYLAND_DISPLAY '" + std::string(ZEMBRIC_PROGRAM) + "' '" + db +
+                          "' NON > '" + out + "' 2> '" + err + "'")
+                             .c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+    EXPECT_EQ(fileText(out), "");
+    EXPECT_EQ(fileText(err).rfind(zembric::LoadString(zembric::IDS_USAGE), 0), 0u) << fileText(err);
+    std::remove(out.c_str());
+    std::remove(err.c_str());
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "database/Database.h"
 #include "database/Sample.h"
-#include "platform/clock.h"
+#include "platformtesting/fake_clock.h"
 #include "run.h"
 #include "string_table.h"
 
@@ -13,6 +13,8 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -20,28 +22,6 @@ using zembric::CZembricRun;
 using zembric::RunSettings;
 
 namespace {
-
-// A clock whose time stands still and whose sleeps return at once, remembering how long they were.
-class FakeClock : public korvane::Clock {
-  public:
-    std::tm localNow() override {
-        std::tm t{};
-        t.tm_year = 2026 - 1900;
-        t.tm_mon = 2;
-        t.tm_mday = 5;
-        t.tm_hour = 14;
-        t.tm_min = 7;
-        t.tm_sec = 9;
-        return t;
-    }
-    std::uint64_t tickMs() override { return ticks; }
-    void sleepMs(std::uint32_t ms) override {
-        sleeps.push_back(ms);
-        ticks += ms;
-    }
-    std::vector<std::uint32_t> sleeps;
-    std::uint64_t ticks = 0;
-};
 
 // Records what the run shows, and lets a test act when a given line or message appears.
 class RecordingView : public zembric::IRunView {
@@ -88,8 +68,8 @@ class Locker {
     sqlite3* db_ = nullptr;
 };
 
-const std::string kFilter = " (([SYS_COMPONENT].[Access] <> 'A0' OR [SYS_COMPONENT].[Access] IS NULL) AND "
-                            "([SYS_COMPONENT].[Access] <> 'A1' OR [SYS_COMPONENT].[Access] IS NULL)) ";
+const std::string kFilter =
+    " (([SYS_COMPONENT].[Access] NOT IN ('A0', 'A1') OR [SYS_COMPONENT].[Access] IS NULL)) ";
 
 class RunTest : public ::testing::Test {
   protected:
@@ -121,12 +101,10 @@ class RunTest : public ::testing::Test {
         settings.dbPath = db;
         settings.keepAccess = "A0&A1";
         settings.visible = false;
-        previous = korvane::setClock(&clock);
         CBenlowDatabase::SetStatementTrace([this](const std::string& s) { statements.push_back(s); });
     }
     void TearDown() override {
         CBenlowDatabase::SetStatementTrace(nullptr);
-        korvane::setClock(previous);
         std::remove(db.c_str());
         std::remove(log.c_str());
     }
@@ -190,8 +168,8 @@ class RunTest : public ::testing::Test {
 
     std::string db, log;
     RunSettings settings;
-    FakeClock clock;
-    korvane::Clock* previous = nullptr;
+    // Time stands still and sleeps return at once, remembered.
+    korvane::testing::FakeClock clock{0, korvane::testing::FakeClock::at(2026, 3, 5, 14, 7, 9)};
     RecordingView view;
     std::vector<std::string> statements;
 };
@@ -329,13 +307,103 @@ TEST_F(RunTest, ThreeIdenticalMappingsInOneSectionKeepExactlyOne) {
     EXPECT_EQ(dupDeletes, 3);
 }
 
+TEST_F(RunTest, ListsOfTenThousandCodesRunWithoutRetriesAndTrimTheSame) {
+    std::string many;
+    for (int i = 0; i < 10000; ++i)
+        many += "&X" + std::to_string(i);
+    settings.keepAccess = "A0&A1" + many;
+    settings.dropVersion = "V1" + many;
+    settings.dropAccess2 = "B9" + many;
+    ASSERT_TRUE(run());
+    EXPECT_TRUE(view.messages.empty()) << view.messages.front();
+    EXPECT_EQ(view.lines, withPath(kFullLog, db));
+    EXPECT_TRUE(clock.sleeps.empty());
+    expectTrimmedDatabase();
+}
+
+// The duplicate step lists, row by row in the listing's order, all rows of a group but the last, where
+// the group size is counted per row: computed here that way on the file as the step finds it.
+std::vector<long> duplicatesCountedRowByRow(const std::string& path, const std::string& modelFilter) {
+    sqlite3* c = nullptr;
+    sqlite3_open_v2(path.c_str(), &c, SQLITE_OPEN_READONLY, nullptr);
+    std::string listing =
+        "SELECT [Component_ID], [Model_ID], [Sec_Order], rowid FROM [SYS_MAPPING_COMP_MODEL] "
+        "WHERE [Model_ID] IN (SELECT [Model_ID] FROM [SYS_MODEL] WHERE " +
+        modelFilter + ") ORDER BY 1 ASC, 3 ASC";
+    sqlite3_stmt* rows = nullptr;
+    sqlite3_stmt* count = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(c, listing.c_str(), -1, &rows, nullptr), SQLITE_OK) << sqlite3_errmsg(c);
+    sqlite3_prepare_v2(
+        c, "SELECT count(*) FROM [SYS_MAPPING_COMP_MODEL] WHERE [Component_ID] = ? AND [Sec_Order] = ?", -1,
+        &count, nullptr);
+    std::vector<long> listed;
+    bool first = true;
+    long lastId = 0, lastOrder = 0, counter = 0;
+    while (rows && sqlite3_step(rows) == SQLITE_ROW) {
+        long id = static_cast<long>(sqlite3_column_int64(rows, 0));
+        long order = sqlite3_column_int(rows, 2);
+        if (first || id != lastId || order != lastOrder) counter = 0;
+        first = false;
+        lastId = id;
+        lastOrder = order;
+        sqlite3_reset(count);
+        sqlite3_bind_int64(count, 1, id);
+        sqlite3_bind_int64(count, 2, order);
+        sqlite3_step(count);
+        if (counter + 1 < sqlite3_column_int64(count, 0)) {
+            ++counter;
+            listed.push_back(static_cast<long>(sqlite3_column_int64(rows, 3)));
+        }
+    }
+    sqlite3_finalize(rows);
+    sqlite3_finalize(count);
+    sqlite3_close(c);
+    return listed;
+}
+
+TEST_F(RunTest, DuplicateStepDeletesTheRowsARowByRowCountWouldList) {
+    std::remove(db.c_str());
+    korvane_db::SampleOptions o;
+    o.components = 4000;
+    o.seed = 7;
+    korvane_db::WriteSampleDatabase(db, o);
+    for (const char* keep : {"A0&A1", "A2", "A0&A1&A3"}) {
+        SCOPED_TRACE(keep);
+        std::string copy = db + ".copy";
+        {
+            std::ifstream in(db, std::ios::binary);
+            std::ofstream out(copy, std::ios::binary | std::ios::trunc);
+            out << in.rdbuf();
+        }
+        settings.dbPath = copy;
+        settings.keepAccess = keep;
+        settings.dropManufacturer = "Gresham";
+        std::vector<long> expected;
+        view.onLine = [&](const std::string& l) {
+            if (l == "--- 处理模型(传送2)")
+                expected = duplicatesCountedRowByRow(copy, view.run->ModelFilter());
+        };
+        statements.clear();
+        ASSERT_TRUE(run());
+        std::vector<long> deleted;
+        std::smatch m;
+        static const std::regex dup(
+            "^DELETE FROM \\[SYS_MAPPING_COMP_MODEL\\] WHERE .* AND rowid = ([0-9]+)$");
+        for (const std::string& st : statements)
+            if (std::regex_match(st, m, dup)) deleted.push_back(std::stol(m[1]));
+        EXPECT_GT(expected.size(), 40u) << "the sample holds many duplicates";
+        EXPECT_EQ(deleted, expected);
+        std::remove(copy.c_str());
+    }
+}
+
 TEST_F(RunTest, MissingDatabaseFailsTheRunAndCreatesNothing) {
     std::remove(db.c_str());
     settings.dbPath = db;
     EXPECT_FALSE(run());
-    EXPECT_EQ(view.lines,
-              (std::vector<std::string>{"Start at :: March 05, 2026 14:07:09", "打开数据库: " + db, "失败",
-                                        "End at :: March 05, 2026 14:07:09"}));
+    EXPECT_EQ(view.lines, (std::vector<std::string>{
+                              "Start at :: March 05, 2026 14:07:09", "打开数据库: " + db, "失败",
+                              db + ": the file does not exist", "End at :: March 05, 2026 14:07:09"}));
     EXPECT_NE(access(db.c_str(), F_OK), 0);
     EXPECT_TRUE(statements.empty());
 }
@@ -347,13 +415,129 @@ TEST_F(RunTest, CorruptDatabaseFailsTheRunAndIsLeftAsItWas) {
         junk[i] = static_cast<char>(i * 7 + 3);
     std::ofstream(db, std::ios::binary) << junk;
     EXPECT_FALSE(run());
-    EXPECT_EQ(view.lines.size(), 4u);
+    EXPECT_EQ(view.lines.size(), 5u);
     EXPECT_EQ(view.lines[2], "失败");
+    EXPECT_EQ(view.lines[3], db + ": it is not a component database");
     std::ifstream in(db, std::ios::binary);
     std::stringstream now;
     now << in.rdbuf();
     EXPECT_EQ(now.str(), junk);
     EXPECT_TRUE(statements.empty());
+}
+
+std::string fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Files the run refuses at the open: each is left byte for byte, nothing is created beside it, and
+// the reason follows the failure line.
+struct RefusedCase {
+    const char* name;
+    std::function<void(const std::string& path)> make;
+    const char* reason;
+};
+
+void PrintTo(const RefusedCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class RunRefuses : public RunTest, public ::testing::WithParamInterface<RefusedCase> {};
+
+TEST_P(RunRefuses, LeavesTheFileAsItWasAndSaysWhy) {
+    std::remove(db.c_str());
+    GetParam().make(db);
+    std::string before = fileBytes(db);
+    EXPECT_FALSE(run());
+    EXPECT_EQ(fileBytes(db), before);
+    for (const char* suffix : {"-wal", "-shm", "-journal"})
+        EXPECT_NE(access((db + suffix).c_str(), F_OK), 0) << suffix;
+    EXPECT_EQ(view.lines,
+              (std::vector<std::string>{"Start at :: March 05, 2026 14:07:09", "打开数据库: " + db, "失败",
+                                        db + ": " + GetParam().reason, "End at :: March 05, 2026 14:07:09"}));
+    EXPECT_TRUE(statements.empty());
+    EXPECT_TRUE(clock.sleeps.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, RunRefuses,
+    ::testing::Values(
+        RefusedCase{"zeroBytes", [](const std::string& p) { std::ofstream(p, std::ios::binary); },
+                    "it is not a component database"},
+        RefusedCase{"otherDatabase",
+                    [](const std::string& p) {
+                        sqlite3* raw = nullptr;
+                        sqlite3_open(p.c_str(), &raw);
+                        sqlite3_exec(raw, "CREATE TABLE SYS_COMPONENT (x); CREATE TABLE t (y)", nullptr,
+                                     nullptr, nullptr);
+                        sqlite3_close(raw);
+                    },
+                    "it is not a component database"},
+        RefusedCase{"folder", [](const std::string& p) { mkdir(p.c_str(), 0700); }, "it is not a file"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(RunTest, ADatabaseLockedAgainstReadingFailsAtTheOpenWithTheReason) {
+    sqlite3* other = nullptr;
+    sqlite3_open(db.c_str(), &other);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_FALSE(run());
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    ASSERT_EQ(view.lines.size(), 5u);
+    EXPECT_EQ(view.lines[2], "失败");
+    EXPECT_EQ(view.lines[3], db + ": it is locked by another program");
+    EXPECT_TRUE(statements.empty());
+}
+
+// Runs body in a child process that cannot write what root could (as "nobody" when the tests run as
+// root); the child's exit status is body's result.
+int inUnprivilegedChild(const std::function<int()>& body) {
+    std::fflush(nullptr);
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(100);
+        _exit(body());
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 101;
+}
+
+TEST_F(RunTest, AReadOnlyDatabaseOrFolderFailsAtOnceWithTheReason) {
+    // The child may read but not write the file; then it may write the file but not its folder.
+    std::string folder = db + ".dir";
+    mkdir(folder.c_str(), 0755);
+    std::string inside = folder + "/components.db";
+    ASSERT_EQ(std::rename(db.c_str(), inside.c_str()), 0);
+    chmod(inside.c_str(), 0644);
+    auto attempt = [&](const std::string& expectedReason) {
+        return inUnprivilegedChild([&] {
+            if (geteuid() != 0 && access(inside.c_str(), W_OK) == 0 && access(folder.c_str(), W_OK) == 0)
+                return 102; // nothing to refuse
+            settings.dbPath = inside;
+            bool ok = run();
+            bool right = !ok && clock.sleeps.empty() && statements.empty() && view.lines.size() == 5 &&
+                         view.lines[2] == "失败" && view.lines[3] == inside + ": " + expectedReason;
+            if (!right)
+                for (const std::string& l : view.lines)
+                    std::fprintf(stderr, "  %s\n", l.c_str());
+            return right ? 0 : 1;
+        });
+    };
+    if (geteuid() != 0) chmod(inside.c_str(), 0444);
+    std::string before = fileBytes(inside);
+    EXPECT_EQ(attempt("the file is read-only"), 0);
+    if (geteuid() == 0)
+        ASSERT_EQ(chown(inside.c_str(), 65534, 65534), 0);
+    else
+        chmod(inside.c_str(), 0644), chmod(folder.c_str(), 0555);
+    EXPECT_EQ(attempt("its folder is read-only (the journal is written beside the file)"), 0);
+    EXPECT_EQ(fileBytes(inside), before);
+    chmod(folder.c_str(), 0755);
+    std::remove(inside.c_str());
+    rmdir(folder.c_str());
 }
 
 TEST_F(RunTest, LockedStatementWithStopOnErrorRetriesFiveTimesThenReportsAndGoesOn) {

@@ -18,6 +18,8 @@ constexpr size_t kMaxTextLength = 80; // characters, for keywords and parameters
 constexpr const char* kLogFileNameRecord = "LogFileName";
 constexpr const char* kIgnored = "Ignored: ";
 constexpr const char* kDone = "Done: ";
+// A call that changes the schematic timed out: the program may yet carry it out.
+constexpr const char* kNotKnown = "Not known: ";
 
 // The keyword of an action id; null when the id has none worth writing (below 0 or above 14).
 const char* ActionKeyword(int id);

@@ -23,17 +23,22 @@ class CTandrelApp : public CWinApp {
         std::string folder;                                  // where the ini files are looked for
         std::string schematicId = kSchematicClassId;         // class or programmatic identifier
         korvane::automation::Connector* connector = nullptr; // null: the session bus
+        // How long each call to the schematic program may take (the session-bus connector only).
+        std::chrono::milliseconds callTimeout = korvane::automation::kDefaultCallTimeout;
     };
     explicit CTandrelApp(Options options);
 
     // Runs the whole pass; returns 0 (a windowless program has no message loop to enter).
     int InitInstance() override;
-    // 0 after a pass that completed or was cancelled; 1 when it ended on a failure.
+    // 0 after a pass that completed or was cancelled; 1 when it ended on a failure (each failure is
+    // shown in a message box, except a log library exception).
     int ExitCode() const { return exitCode_; }
     const LayoutSettings& Settings() const { return settings_; }
 
   private:
     void ProcessLog(const std::string& logPath);
+    // Shows the message; the pass has failed.
+    void Fail(const std::string& message);
     void ApplyActions();
 
     Options options_;

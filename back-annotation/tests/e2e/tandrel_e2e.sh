@@ -92,6 +92,32 @@ run_tandrel --file "$work/logs/changes.log" --ok
 [ -s "$work/err.txt" ] && fail "not running: unexpected messages: $(cat "$work/err.txt")"
 grep -q 'COMPONENT_REMOVE' "$work/tandrel.act" || fail "not running: the action file should be left as written"
 
+# 4b. A frozen schematic program: the calls give up after the set timeout, the pass stops, says so and
+# keeps the action file.
+rm -f "$work/tandrel.act"
+start_stub
+kill -STOP "$stub"
+started=$(date +%s)
+TANDREL_CALL_TIMEOUT_MS=300 run_tandrel --file "$work/logs/changes.log" --ok
+kill -CONT "$stub"
+stop_stub
+[ "$status" = 1 ] || fail "frozen: exit $status"
+[ $(( $(date +%s) - started )) -le 10 ] || fail "frozen: the calls did not give up in time"
+grep -q '^message box: The actions were not all applied and reported: the schematic program does not answer' "$work/err.txt" ||
+  fail "frozen: message was: $(cat "$work/err.txt")"
+grep -q 'COMPONENT_REMOVE' "$work/tandrel.act" || fail "frozen: the action file was not kept"
+
+# 4c. The action file named in the settings is the chosen log: refused, the log left alone.
+cp "$work/logs/changes.log" "$work/logs/keep.log"
+sed "s|tandrel_log A \"$work/tandrel.act\"|tandrel_log A \"$work/logs/keep.log\"|" "$work/tressil7.ini" > "$work/tressil6.ini"
+mv "$work/tressil7.ini" "$work/tressil7.ini.off"
+run_tandrel --file "$work/logs/keep.log" --ok
+[ "$status" = 1 ] || fail "action file is the log: exit $status"
+cmp -s "$work/logs/changes.log" "$work/logs/keep.log" || fail "action file is the log: the log was changed"
+grep -q 'is the chosen change log' "$work/err.txt" || fail "action file is the log: message was: $(cat "$work/err.txt")"
+rm "$work/tressil6.ini"
+mv "$work/tressil7.ini.off" "$work/tressil7.ini"
+
 # 5. No readable ini.
 rm "$work/tressil7.ini"
 run_tandrel --no-file

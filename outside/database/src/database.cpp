@@ -6,8 +6,11 @@
 #include <sqlite3.h>
 
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 #include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -105,22 +108,24 @@ void CBenlowDatabase::OpenFile(const char* path, unsigned level, bool readOnly) 
     level_ = level;
     path_ = path;
     restoreJournal_.clear();
-    if (!readOnly) {
-        // A run issues many small deletions; with a write-ahead log and syncing at checkpoints they
-        // cost no disk flush each, and a crash still leaves a consistent file. The file's own journal
-        // mode is put back on closing.
-        // Best effort: while another connection holds a lock the file keeps its own mode, which only
-        // costs time.
-        try {
-            std::string mode = QueryText("PRAGMA journal_mode");
-            if (!mode.empty() && mode != "wal" && QueryText("PRAGMA journal_mode = WAL") == "wal")
-                restoreJournal_ = mode;
-            Execute("PRAGMA synchronous = NORMAL", kExecuteQuiet);
-            // Set-wide deletions touch pages all over the mapping tables and their indexes; the default
-            // 2 MiB cache makes them re-read the same pages many times.
-            Execute("PRAGMA cache_size = -65536", kExecuteQuiet);
-        } catch (const CDatabaseException&) {
-        }
+}
+
+void CBenlowDatabase::ApplyWriteSettings() {
+    // A run issues many small deletions; with a write-ahead log and syncing at checkpoints they cost no
+    // disk flush each, and a crash still leaves a consistent file. The file's own journal mode is put
+    // back on closing. Only ever called on a file already known to be a component database: switching
+    // the journal mode rewrites the file's header.
+    // Best effort: while another connection holds a lock the file keeps its own mode, which only costs
+    // time.
+    try {
+        std::string mode = QueryText("PRAGMA journal_mode");
+        if (!mode.empty() && mode != "wal" && QueryText("PRAGMA journal_mode = WAL") == "wal")
+            restoreJournal_ = mode;
+        Execute("PRAGMA synchronous = NORMAL", kExecuteQuiet);
+        // Set-wide deletions touch pages all over the mapping tables and their indexes; the default
+        // 2 MiB cache makes them re-read the same pages many times.
+        Execute("PRAGMA cache_size = -65536", kExecuteQuiet);
+    } catch (const CDatabaseException&) {
     }
 }
 
@@ -363,19 +368,41 @@ int IDBBasicUtil::open_database_component(CDBComponent** slot, const char* path,
     if (!slot) return kOpenBadArgument;
     free_database(slot);
     if (!path || !*path) return kOpenBadArgument;
+    // Told apart before SQLite sees the path, so that the caller can say which it was.
+    struct stat file {};
+    if (::stat(path, &file) != 0) return errno == ENOENT || errno == ENOTDIR ? kOpenMissing : SQLITE_CANTOPEN;
+    if (!S_ISREG(file.st_mode)) return kOpenNotAFile;
     auto* db = new CDBComponent;
     try {
+        // Nothing below writes to the file until it is known to be a component database that can be
+        // written: a refused file is left byte for byte as it was.
         db->OpenFile(path, level, readOnly);
         // Reading the catalogue makes SQLite look at the file: a file that is not a database fails here.
-        Statement st;
-        st.s = db->Prepare("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
-                           "('SYS_COMPONENT', 'SYS_MODEL', 'SYS_MAPPING_COMP_SYMBOL', "
-                           "'SYS_MAPPING_COMP_PACKAGE', 'SYS_MAPPING_COMP_MODEL', 'SYS_VERSION_HISTORY')");
-        int rc = sqlite3_step(st.s);
-        if (rc != SQLITE_ROW) db->Raise(rc);
-        if (sqlite3_column_int(st.s, 0) != 6) {
+        std::string tables =
+            db->QueryText("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
+                          "('SYS_COMPONENT', 'SYS_MODEL', 'SYS_MAPPING_COMP_SYMBOL', "
+                          "'SYS_MAPPING_COMP_PACKAGE', 'SYS_MAPPING_COMP_MODEL', "
+                          "'SYS_VERSION_HISTORY')");
+        if (tables != "6") {
             delete db;
             return kOpenNotComponentDatabase;
+        }
+        if (!readOnly) {
+            // A file or folder that cannot be written fails every later statement, and no retry can
+            // change that. SQLite quietly opens a file it may not write read-only.
+            if (sqlite3_db_readonly(db->Handle(), "main") != 0 || ::access(path, W_OK) != 0) {
+                delete db;
+                return kOpenReadOnlyFile;
+            }
+            // The journal and the write-ahead log are created beside the file.
+            std::string folder = path;
+            size_t slash = folder.find_last_of('/');
+            folder = slash == std::string::npos ? "." : slash == 0 ? "/" : folder.substr(0, slash);
+            if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+                delete db;
+                return kOpenReadOnlyFolder;
+            }
+            db->ApplyWriteSettings();
         }
     } catch (const CDatabaseException& e) {
         delete db;
@@ -383,6 +410,33 @@ int IDBBasicUtil::open_database_component(CDBComponent** slot, const char* path,
     }
     *slot = db;
     return kOpenOk;
+}
+
+std::string IDBBasicUtil::DescribeOpenError(int code) {
+    switch (code) {
+    case kOpenOk:
+        return "opened";
+    case kOpenBadArgument:
+        return "no database path was given";
+    case kOpenMissing:
+        return "the file does not exist";
+    case kOpenNotAFile:
+        return "it is not a file";
+    case kOpenNotComponentDatabase:
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+        return "it is not a component database";
+    case kOpenReadOnlyFile:
+    case SQLITE_READONLY:
+        return "the file is read-only";
+    case kOpenReadOnlyFolder:
+        return "its folder is read-only (the journal is written beside the file)";
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return "it is locked by another program";
+    default:
+        return sqlite3_errstr(code);
+    }
 }
 
 CString IDBBasicUtil::GetDatabaseLatestVersion(CDBComponent* db) {
@@ -420,6 +474,8 @@ void IDBBasicUtil::free_database(CDBComponent** slot) {
 
 void IDBBasicUtil::CompactDatabase(const char* path, bool exclusive) {
     CDBComponent db;
+    // In the file's own journal mode: under a write-ahead log every page of the rebuilt file would be
+    // written twice, once to the log and again at the checkpoint.
     db.OpenFile(path ? path : "", 0, false);
     if (exclusive) db.Execute("PRAGMA locking_mode = EXCLUSIVE", kExecuteQuiet);
     db.Execute("PRAGMA cache_size = -65536", kExecuteQuiet);

@@ -7,6 +7,7 @@
 // not a value) is reported as "no result", never as an exception.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -24,12 +25,26 @@ inline constexpr const char* kControlInterface = "org.korvane.Automation.Control
 // An argument or a result: boolean, 32-bit integer, real or text.
 using Value = std::variant<bool, std::int32_t, double, std::string>;
 
+// What became of a call that brought no result, where a caller has to act on more than "not done".
+enum class CallFailure {
+    None,     // the call brought a result, or it failed in a way that only means "not done"
+    Refused,  // the object answered with a refusal
+    TimedOut, // no answer within the call timeout: the object may still carry the call out
+    Gone,     // the object is no longer there (its program ended)
+};
+
+// How long one call waits for its answer unless a connector is told otherwise.
+inline constexpr std::chrono::milliseconds kDefaultCallTimeout{5000};
+
 // The dispatch interface of one automation object.
 class Dispatch {
   public:
     virtual ~Dispatch() = default;
     // Invokes the method with this dispatch id; nullopt when the call failed or was refused.
     virtual std::optional<Value> invoke(std::int32_t dispid, const std::vector<Value>& args) = 0;
+    // Why the last invoke brought no result; None after one that brought a result. Objects that
+    // cannot tell say None.
+    virtual CallFailure lastFailure() const { return CallFailure::None; }
 };
 
 // Finds running automation objects.
@@ -41,8 +56,15 @@ class Connector {
     virtual std::unique_ptr<Dispatch> getActiveObject(std::string_view identifier) = 0;
 };
 
-// The connector over the session bus (DBUS_SESSION_BUS_ADDRESS).
-std::unique_ptr<Connector> sessionBusConnector();
+// The connector over the session bus (DBUS_SESSION_BUS_ADDRESS). Every call, the lookup included,
+// waits at most callTimeout for its answer.
+std::unique_ptr<Connector> sessionBusConnector(std::chrono::milliseconds callTimeout = kDefaultCallTimeout);
+
+// D-Bus texts must be UTF-8. A text that is not is read as Latin-1 (every byte one character) and
+// given as the UTF-8 of that reading, so no byte is lost; valid UTF-8 comes back unchanged.
+std::string Utf8OrLatin1(std::string_view text);
+// Whether the text is valid UTF-8 (no overlong forms, surrogates or code points above U+10FFFF).
+bool IsValidUtf8(std::string_view text);
 
 // The bus name for a class identifier ("{…}") or a programmatic identifier; nullopt when the text is
 // neither. See the folder README for the mapping.

@@ -53,6 +53,9 @@ class SchematicProgram {
     std::optional<bool> handOverActionLog(const std::string& log);
     std::optional<std::int32_t> endRun();
 
+    // Why the last call brought no result (see Dispatch::lastFailure).
+    CallFailure lastFailure() const { return d_.lastFailure(); }
+
   private:
     Dispatch& d_;
 };

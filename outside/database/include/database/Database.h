@@ -68,7 +68,10 @@ class CBenlowDatabase {
 
   protected:
     friend class IDBBasicUtil;
-    void OpenFile(const char* path, unsigned level, bool readOnly); // raises
+    // Opens the connection only (never creating the file); raises.
+    void OpenFile(const char* path, unsigned level, bool readOnly);
+    // The connection settings of a writing run (write-ahead log and its companions).
+    void ApplyWriteSettings();
     void CloseFile();
     sqlite3* Handle() const { return db_; }
     [[noreturn]] void Raise(int code) const;
@@ -149,10 +152,18 @@ class IDBBasicUtil {
     static constexpr int kOpenOk = 0;
     static constexpr int kOpenBadArgument = 1001;
     static constexpr int kOpenNotComponentDatabase = 1002;
+    static constexpr int kOpenMissing = 1003;
+    static constexpr int kOpenNotAFile = 1004;
+    static constexpr int kOpenReadOnlyFile = 1005;
+    static constexpr int kOpenReadOnlyFolder = 1006; // the file may be written, its folder not
 
     // Opens the component database at path (which must exist) into *slot. Returns 0 on success,
-    // otherwise an error code and *slot stays null. Whatever *slot held before is freed first.
+    // otherwise an error code and *slot stays null. Whatever *slot held before is freed first. Opening
+    // for writing also checks that the file and its folder can be written. A file that is refused is
+    // left exactly as it was, and no file is ever created.
     static int open_database_component(CDBComponent** slot, const char* path, unsigned level, bool readOnly);
+    // Why an open failed, in a few words, for a result code of open_database_component.
+    static std::string DescribeOpenError(int code);
     // Latest entry of the version history, empty when there is none.
     static CString GetDatabaseLatestVersion(CDBComponent* db);
     // Adds an entry to the version history (with the current local time).
