@@ -1,6 +1,6 @@
 // The MOSFET parameter extraction and model text, driven without windows.
 #include "extraction.h"
-#include "fake_clock.h"
+#include "platformtesting/fake_clock.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +12,8 @@
 using namespace brannock;
 
 namespace {
+
+using korvane::testing::FakeClock;
 
 // Answers questions from a list (No once it runs out) and records them.
 struct Answers {

@@ -1,6 +1,6 @@
 // The built plug-in as the host runs it: scripted steps on its sheet, the window inspected between
 // steps, the text and the questions read afterwards.
-#include "fake_clock.h"
+#include "platformtesting/fake_clock.h"
 #include "presets.h"
 
 #include "library/unitbox.h"
@@ -16,6 +16,8 @@
 using namespace brannock;
 
 namespace {
+
+using korvane::testing::FakeClock;
 
 const makertest::Plugin& plugin() {
     static makertest::Plugin p("Brannock");
