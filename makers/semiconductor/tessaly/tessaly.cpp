@@ -33,13 +33,13 @@ Row ratio(const char* label, double def, double Inputs::*field) {
             .field = field};
 }
 
-constexpr int kX = 6, kGroup = 246, kLabel = 160, kBox = 70;
+constexpr int kX = 6, kGroup = 260, kLabel = 160, kBox = 84;
 constexpr std::uint32_t kLabelStyle = kStyleRight | kStyleCenterV;
 
 const frame::BoxTable<Inputs> kGeneral{
     .templateId = 100,
     .caption = "General, Input",
-    .width = 258,
+    .width = 272,
     .height = 206,
     .rows =
         {
@@ -71,7 +71,7 @@ Row hertz(const char* label, double def, double Inputs::*field) {
 const frame::BoxTable<Inputs> kPoles{
     .templateId = 101,
     .caption = "Gain-frequency curve poles and Zero",
-    .width = 258,
+    .width = 272,
     .height = 130,
     .rows =
         {
@@ -98,7 +98,7 @@ const frame::BoxTable<Inputs> kPoles{
 const frame::BoxTable<Inputs> kOutput{
     .templateId = 102,
     .caption = "Output",
-    .width = 258,
+    .width = 272,
     .height = 80,
     .rows =
         {

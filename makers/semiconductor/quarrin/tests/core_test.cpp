@@ -2,8 +2,6 @@
 // the two off-state networks, the gate refusal and the values no card can carry.
 #include "core.h"
 
-#include "makertest/support.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -151,19 +149,5 @@ INSTANTIATE_TEST_SUITE_P(
                       "ROFF", "identifier 1 needs an Irc above 0"},
         NonFiniteCase{"IdentifierOneWithNothingGiven", [](Inputs& in) { in.id = 1; }, "ROFF", "Irc"}),
     [](const auto& p) { return std::string(p.param.name); });
-
-TEST(QuarrinCore, TextEndsWithTheSubcircuitAndNoLineEnd) {
-    makertest::PinnedDate date;
-    Inputs in = defaults();
-    in.id = 1, in.irc = 2e-3, in.vrc = 40;
-    const std::string text = modelText(in, compute(in)).str();
-    ASSERT_GE(text.size(), 5u);
-    EXPECT_EQ(text.substr(text.size() - 18), "R10 66 70 1\r\n.ENDS");
-    EXPECT_NE(text.find("* Identifier \t\t\t\t\t= 1        \r\n"), std::string::npos);
-    EXPECT_NE(text.find("* Reverse Current \t\t\t\t= 2.000e+000 mA\r\n"), std::string::npos);
-    EXPECT_NE(text.find("ROFF 66 67 2.000e+004\r\n"), std::string::npos);
-    // The date line carries the next line's "* " before its line end.
-    EXPECT_NE(text.find("\r\n* \r\n* Date: Monday, December 08, 2025* \r\n"), std::string::npos);
-}
 
 } // namespace

@@ -226,6 +226,7 @@ TEST_F(QuarrinSheet, IdentifierOneTakesTheOffStateFromIrcAndVrc) {
     const std::vector<std::string> tail(lines.end() - 3, lines.end());
     EXPECT_EQ(tail, (std::vector<std::string>{"ROFF 66 67 2.000e+004", "R10 66 70 1", ".ENDS"}));
     EXPECT_NE(o.text.find("* Identifier \t\t\t\t\t= 1        \r\n"), std::string::npos);
+    EXPECT_NE(o.text.find("* Reverse Current \t\t\t\t= 2.000e+000 mA\r\n"), std::string::npos);
     // COFF = TOFF · ROFF · ln(IH / IRC) · −0.001 = 1.5e-5 · 2e4 · ln 17.5 · −0.001
     EXPECT_NE(o.text.find("COFF 56 20 -8.587e-004\r\n"), std::string::npos);
 }

@@ -148,6 +148,7 @@ TEST_F(TessalySheet, DefaultsGiveTheWholeText) {
         EXPECT_EQ(s.GetActiveIndex(), 0);
         EXPECT_EQ(item(s, 1, 505)->items(), (std::vector<CString>{"Don't care", "NPN", "PNP"}));
         EXPECT_EQ(item(s, 1, 505)->GetCurSel(), 0);
+        EXPECT_EQ(item(s, 1, 505)->GetWindowText(), CString("Don't care"));
         EXPECT_EQ(item(s, 1, 506)->GetCheck(), 1);
         EXPECT_EQ(item(s, 1, 507)->GetCheck(), 0);
         EXPECT_EQ(item(s, 2, 1266)->GetCheck(), 0);
