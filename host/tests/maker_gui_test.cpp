@@ -1,8 +1,8 @@
 // Maker windows through the GUI presenter: the same steps done with toolkit events on the widgets and
 // replayed by the scripted presenter must give the same model text; screenshots of each window.
-#include "drive.h"
 #include "platform/scripted.h"
 #include "plugins.h"
+#include "wxtesting/drive.h"
 
 #include <gtest/gtest.h>
 
@@ -233,17 +233,17 @@ TEST(BrannockScreens, EveryPageIsDrawnAndUnavailableCurveBoxesAreGreyed) {
     runWithWidgets(*plugin, {}, [](WindowView& v) {
         for (int page = 0; page < 4; ++page) {
             ASSERT_TRUE(drive::selectTab(v.notebook(), page));
-            v.capture().SaveFile(drive::artefact("brannock-page" + std::to_string(page + 1) + ".png"),
-                                 wxBITMAP_TYPE_PNG);
+            wxtesting::capture(v).SaveFile(
+                drive::artefact("brannock-page" + std::to_string(page + 1) + ".png"), wxBITMAP_TYPE_PNG);
         }
         // With the curves marked unavailable the curve boxes are disabled; made available, the same box
         // is drawn with darker text.
-        const wxImage greyed = v.capture();
+        const wxImage greyed = wxtesting::capture(v);
         const auto disabled = drive::measure(greyed, drive::textArea(v, 9225, 3));
         EXPECT_FALSE(v.valueBox(9225, 3)->text()->IsEnabled());
         drive::toggle(v.widget(1173, 3));
-        const wxImage available = v.capture();
-        available.SaveFile(drive::artefact("brannock-page4-curves.png"), wxBITMAP_TYPE_PNG);
+        const wxImage available = wxtesting::capture(v);
+        EXPECT_TRUE(wxtesting::saveScreenshot(available, "brannock-page4-curves.png"));
         EXPECT_TRUE(v.valueBox(9225, 3)->text()->IsEnabled());
         EXPECT_LT(drive::measure(available, drive::textArea(v, 9225, 3)).darkest, disabled.darkest - 30);
         drive::toggle(v.widget(1173, 3));
@@ -254,8 +254,8 @@ TEST(SoskinScreens, CountedRowsAreDrawnAndTheOthersAreNot) {
     auto plugin = testplugins::load("Soskin");
     ASSERT_NE(plugin, nullptr);
     runWithWidgets(*plugin, {}, [](WindowView& v) {
-        const wxImage one = v.capture();
-        one.SaveFile(drive::artefact("soskin-count1.png"), wxBITMAP_TYPE_PNG);
+        const wxImage one = wxtesting::capture(v);
+        EXPECT_TRUE(wxtesting::saveScreenshot(one, "soskin-count1.png"));
         const auto first = drive::measure(one, v.rectInDialog(9203));
         const auto second = drive::measure(one, v.rectInDialog(9204));
         const auto secondLabel = drive::measure(one, v.rectInDialog(9224));
@@ -264,8 +264,8 @@ TEST(SoskinScreens, CountedRowsAreDrawnAndTheOthersAreNot) {
         EXPECT_LT(secondLabel.spread, 1.0) << "nor its label";
 
         drive::type(v.valueBox(9202), "3");
-        const wxImage three = v.capture();
-        three.SaveFile(drive::artefact("soskin-count3.png"), wxBITMAP_TYPE_PNG);
+        const wxImage three = wxtesting::capture(v);
+        EXPECT_TRUE(wxtesting::saveScreenshot(three, "soskin-count3.png"));
         EXPECT_GT(drive::measure(three, v.rectInDialog(9205)).spread, 10.0);
         EXPECT_GT(drive::measure(three, v.rectInDialog(9225)).spread, 10.0) << "the 3rd label is drawn";
         EXPECT_LT(drive::measure(three, v.rectInDialog(9206)).spread, 1.0);
