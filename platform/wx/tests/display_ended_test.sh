@@ -20,7 +20,7 @@ pid=$(cat "$tmp/pid1" 2> /dev/null)
 if left "$pid"; then echo "Xvfb $pid is left after the run: $(grep State "/proc/$pid/status")"; exit 1; fi
 
 # 2. The runner is stopped (as a test timeout does) while the program runs: both are ended.
-"$runner" sh -c 'echo "$KORVANE_XVFB_PID $$" > "$0"; sleep 60' "$tmp/pid2" &
+"$runner" sh -c 'echo "$KORVANE_XVFB_PID $$" > "$0"; exec sleep 60' "$tmp/pid2" &
 run=$!
 for _ in $(seq 100); do [ -s "$tmp/pid2" ] && break; sleep 0.1; done
 read -r pid child < "$tmp/pid2" || { echo "the program did not start"; exit 1; }
