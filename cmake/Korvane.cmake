@@ -55,3 +55,14 @@ function(korvane_add_gui_test name)
   set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300
     ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0;SOURCE_DATE_EPOCH=1700000000;KORVANE_ARTIFACTS=${CMAKE_BINARY_DIR}/artifacts/gui")
 endfunction()
+
+# korvane_add_maker_gui_test(DELIVERABLE SOURCES...): a maker's GUI cases (see makers/testing/README.md),
+# run through the GUI runner of makers/testing. Nothing is added when the GUI presenter is not built.
+function(korvane_add_maker_gui_test deliverable)
+  if(NOT TARGET korvane_makerguitest)
+    return()
+  endif()
+  string(TOLOWER ${deliverable} lower)
+  korvane_add_gui_test(${lower}_gui_tests SOURCES ${ARGN} LIBS korvane_makerguitest)
+  add_dependencies(${lower}_gui_tests ${lower})
+endfunction()
