@@ -53,6 +53,8 @@ int main(int argc, char** argv) {
     namespace fs = std::filesystem;
     const fs::path bin = fs::read_symlink("/proc/self/exe").parent_path();
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
+    // A second host (another build, e.g. before a change) is measured side by side with this one.
+    const std::string other = argc > 2 ? argv[2] : "";
     const std::string plugin = (bin / "plugins" / "Soskin.so").string();
     struct Program {
         const char* label;
@@ -64,6 +66,10 @@ int main(int argc, char** argv) {
         {"korvane-host run Soskin", {(bin / "korvane-host").string(), "run", "Soskin"}, {}},
         {"korvane-host list", {(bin / "korvane-host").string(), "list"}, {}},
     };
+    if (!other.empty()) {
+        programs.push_back({"other host: run Soskin", {other, "run", "Soskin"}, {}});
+        programs.push_back({"other host: list", {other, "list"}, {}});
+    }
     for (auto& p : programs)
         if (runOnce(p.args) < 0) {
             std::fprintf(stderr, "startup_bench: %s does not run\n", p.label);
