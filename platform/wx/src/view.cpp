@@ -16,11 +16,8 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
-#include <wx/utils.h>
 
 #include <algorithm>
-#include <cstdint>
-#include <cstring>
 
 namespace korvane::wx {
 
