@@ -1,9 +1,7 @@
 // zembric: rebuilds a component database for one edition from its command line.
 #include "app.h"
 #include "command_line.h"
-#ifdef KORVANE_HAVE_WX
-#include "wxpresenter/wxpresenter.h"
-#endif
+#include "guistack/gui_stack.h"
 
 #include <cstdio>
 #include <string>
@@ -13,19 +11,11 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv, argv + argc);
     zembric::RunSettings settings;
     bool runs = zembric::ParseCommandLine(args, settings);
-#ifdef KORVANE_HAVE_WX
     // A visible run shows its dialog on the display when there is one. Hidden runs never open one.
-    int toolkitArgc = 1;
-    if (settings.visible && korvane::wx::startToolkit(toolkitArgc, argv)) {
-        int status;
-        {
-            korvane::wx::WxPresenter gui;
-            status = zembric::RunProgram(args, &gui);
-        }
-        korvane::wx::stopToolkit();
-        return status;
+    if (settings.visible) {
+        korvane::gui::Session gui;
+        if (gui.open(argv[0])) return zembric::RunProgram(args, gui.presenter());
     }
-#endif
     // Without a display nobody would see the dialog's log box: the run goes on as a hidden one, so its
     // log reaches standard output, and says so. The usage message goes to standard error.
     if (runs && settings.visible) {

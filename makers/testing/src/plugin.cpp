@@ -24,6 +24,10 @@ CString Plugin::name() const {
     return plugin_.name();
 }
 
+int Plugin::create(CString& text) const {
+    return create_ ? create_(text) : 0;
+}
+
 Outcome Plugin::run(const std::vector<std::string>& lines, const std::string& initialText,
                     Inspector inspect) const {
     Outcome o;
