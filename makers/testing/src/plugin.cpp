@@ -25,7 +25,7 @@ CString Plugin::name() const {
 }
 
 int Plugin::create(CString& text) const {
-    return create_ ? create_(text) : 0;
+    return plugin_.create(text);
 }
 
 Outcome Plugin::run(const std::vector<std::string>& lines, const std::string& initialText,
