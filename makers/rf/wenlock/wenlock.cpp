@@ -1,0 +1,129 @@
+// Wenlock: the microstrip line maker. Two pages (substrate and frequency, strip dimensions); on OK a
+// sub-circuit with one lossy-line element whose per-metre values come from closed-form formulas.
+#include "core.h"
+
+#include "frame/maker.h"
+
+namespace {
+
+using wenlock::Inputs;
+using Row = frame::BoxRow<Inputs>;
+
+// One group of four rows, labels right-aligned in front of the boxes.
+void fourRows(frame::TemplateBuilder& b, const char* title) {
+    b.column(title, 0, 4, 6, 6, 172, 74, 80);
+}
+
+const frame::BoxTable<Inputs> kElectrical{
+    .templateId = 100,
+    .caption = "电气特性",
+    .width = 184,
+    .height = 88,
+    .rows =
+        {
+            {.label = "相对介电常数", .unit = Unit::None, .defaultValue = 9.8, .field = &Inputs::epsR},
+            {.label = "工作频率",
+             .unit = Unit::Hertz,
+             .defaultValue = 2000000000.0,
+             .field = &Inputs::frequency},
+            {.label = "电阻率",
+             .unit = Unit::OhmMetre,
+             .defaultValue = 2.44e-8,
+             .field = &Inputs::resistivity},
+            {.label = "损耗角正切值",
+             .unit = Unit::None,
+             .maximum = 0.999999999999999,
+             .defaultValue = 0.002,
+             .field = &Inputs::tanDelta},
+        },
+    .layout = [](frame::TemplateBuilder& b) { fourRows(b, "电气特性"); },
+};
+
+const frame::BoxTable<Inputs> kDimensions{
+    .templateId = 101,
+    .caption = "导线尺寸",
+    .width = 184,
+    .height = 88,
+    .rows =
+        {
+            {.label = "导线长度", .unit = Unit::Metre, .defaultValue = 0.02, .field = &Inputs::length},
+            {.label = "导线宽度", .unit = Unit::Metre, .defaultValue = 0.0006, .field = &Inputs::width},
+            {.label = "绝缘厚度", .unit = Unit::Metre, .defaultValue = 0.000635, .field = &Inputs::height},
+            {.label = "导线厚度",
+             .unit = Unit::Metre,
+             .minimum = 0,
+             .defaultValue = 8e-6,
+             .field = &Inputs::thickness},
+        },
+    .layout = [](frame::TemplateBuilder& b) { fourRows(b, "导线尺寸"); },
+};
+
+ResourceModule makeResources() {
+    ResourceModule m;
+    m.name = "Wenlock";
+    m.strings = {
+        {8, "微带线模型"},
+        {wenlock::kAskWidthRatio,
+         "该导体宽度/绝缘厚度比超出可接受范围[0.1, 10].\n模型精确性可以降低.\n你想重复输入吗？[是／否]"},
+        {wenlock::kAskPermittivity,
+         "警告:相对介电常数超出有效范围 [1,128].\n模型精确性可能降低.\n你想重新输入吗？[是／否]"},
+    };
+    for (const auto* t : {&kElectrical, &kDimensions})
+        m.dialogs[t->templateId] = t->dialogTemplate();
+    return m;
+}
+
+const ResourceModule g_resources = makeResources();
+
+class CWenlockApp : public CWinApp {
+  public:
+    CWenlockApp() : CWinApp("Wenlock") {}
+};
+CWenlockApp theApp;
+const frame::ModuleRegistration g_registration(g_resources, theApp);
+
+class CPage1 : public CTablePage<Inputs> {
+  public:
+    explicit CPage1(Inputs& in) : CTablePage(kElectrical, in) {}
+
+  protected:
+    std::uintptr_t helpContextNumber() const override { return 1360; }
+};
+
+class CPage2 : public CTablePage<Inputs> {
+  public:
+    explicit CPage2(Inputs& in) : CTablePage(kDimensions, in) {}
+
+  protected:
+    std::uintptr_t helpContextNumber() const override { return 1370; }
+};
+
+class CPropSheet : public CMakerSheet {
+  public:
+    explicit CPropSheet(CString& text) : CMakerSheet(text) {
+        AddPage(&m_page1);
+        AddPage(&m_page2);
+    }
+
+  protected:
+    bool compute() override {
+        // Yes at a warning means "re-enter": the sheet stays open with every value kept.
+        auto results = wenlock::compute(m_in, [](unsigned id) { return frame::ask(id); });
+        if (!results) return false;
+        if (auto refusal = wenlock::nonFinite(*results)) {
+            frame::tell(*refusal);
+            return false;
+        }
+        m_text = wenlock::modelText(m_in, *results);
+        return true;
+    }
+
+  private:
+    Inputs m_in;
+    CPage1 m_page1{m_in};
+    CPage2 m_page2{m_in};
+};
+
+} // namespace
+
+KORVANE_MAKER_EXPORTS(CPropSheet, "Microstrip Line\nRF")
