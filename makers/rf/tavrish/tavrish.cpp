@@ -32,28 +32,30 @@ Row attenuation(double def, auto field) {
 
 // The labels keep their texts in the template (no string-table IDs). Each attenuation row carries its
 // frequency bound on the same line: "attenuation … at: bound …".
-constexpr int kLabelW = 48, kBoxW = 80, kAtW = 30;
-void labelled(std::vector<ControlTemplate>& c, int k, int x, int y) {
+constexpr int kLabelW = 48, kBoxW = 90, kWideBoxW = 110, kAtW = 30;
+void labelled(std::vector<ControlTemplate>& c, int k, int x, int y, int boxWidth = kBoxW) {
     c.push_back({9221 + k, K::Static, kLabels[k], {x, y + 2, kLabelW, 8}, kStyleRight | kStyleCenterV});
-    c.push_back({9201 + k, K::Edit, "", {x + kLabelW + 4, y, kBoxW, 12}, 0});
+    c.push_back({9201 + k, K::Edit, "", {x + kLabelW + 4, y, boxWidth, 12}, 0});
 }
 
 std::vector<ControlTemplate> controls() {
+    // Second column: after an attenuation box and the "at:" label.
+    constexpr int at = 13 + kLabelW + 4 + kWideBoxW + 4, second = at + kAtW + 4;
     std::vector<ControlTemplate> c{
-        {IDOK, K::DefPushButton, "确定(&O)", {164, 146, 50, 14}, 0},
-        {IDCANCEL, K::PushButton, "取消(&C)", {218, 146, 50, 14}, 0},
-        {ID_HELP, K::PushButton, "帮助(&H)", {272, 146, 50, 14}, 0},
-        {IDC_CHARACTERISTICS, K::GroupBox, "有损传输线特性", {7, 6, 316, 60}, 0},
-        {IDC_ATTENUATION, K::GroupBox, "有损传输线衰减", {7, 72, 316, 60}, 0},
-        {IDC_AT, K::Static, "设置值:", {149, 86, kAtW, 8}, kStyleRight | kStyleCenterV},
-        {IDC_AT + 1, K::Static, "设置值:", {149, 100, kAtW, 8}, kStyleRight | kStyleCenterV},
+        {IDOK, K::DefPushButton, "确定(&O)", {205, 146, 50, 14}, 0},
+        {IDCANCEL, K::PushButton, "取消(&C)", {259, 146, 50, 14}, 0},
+        {ID_HELP, K::PushButton, "帮助(&H)", {313, 146, 50, 14}, 0},
+        {IDC_CHARACTERISTICS, K::GroupBox, "有损传输线特性", {7, 6, 356, 60}, 0},
+        {IDC_ATTENUATION, K::GroupBox, "有损传输线衰减", {7, 72, 356, 60}, 0},
+        {IDC_AT, K::Static, "设置值:", {at, 86, kAtW, 8}, kStyleRight | kStyleCenterV},
+        {IDC_AT + 1, K::Static, "设置值:", {at, 100, kAtW, 8}, kStyleRight | kStyleCenterV},
     };
     for (int k = 0; k < 3; ++k)
         labelled(c, k, 13, 18 + 14 * k);
-    labelled(c, 3, 13, 84);
-    labelled(c, 4, 183, 84);
-    labelled(c, 5, 13, 98);
-    labelled(c, 6, 183, 98);
+    labelled(c, 3, 13, 84, kWideBoxW);
+    labelled(c, 4, second, 84);
+    labelled(c, 5, 13, 98, kWideBoxW);
+    labelled(c, 6, second, 98);
     labelled(c, 7, 13, 112);
     return c;
 }
@@ -61,7 +63,7 @@ std::vector<ControlTemplate> controls() {
 const frame::BoxTable<Inputs> kDialog{
     .templateId = 103,
     .caption = "有损传输线模型 (预置值-83241)",
-    .width = 330,
+    .width = 370,
     .height = 166,
     .form = frame::Form::ParameterDialog,
     .rows =
