@@ -241,31 +241,7 @@ TEST_F(PaldrinSheet, DefaultsGiveTheWholeText) {
     EXPECT_EQ(o.text, kDefaultText);
 }
 
-TEST_F(PaldrinSheet, PagesCarryTheirLabelsUnitsAndLimits) {
-    struct Box {
-        int page;
-        const char* label;
-        const char* unit;
-        double value, minimum, maximum;
-    };
-    constexpr double M = 999999999999999.0;
-    const Box boxes[] = {
-        {1, "相对介电常数", "", 12.5, 1e-15, M},
-        {1, "工作频率", "Hz", 1e9, 1e-15, M},
-        {1, "电阻率", "Ω·m", 1.707e-8, 1e-15, M},
-        {1, "输入节点的并联电容", "F", 0, 0, M},
-        {1, "输出节点的并联电容", "F", 0, 0, M},
-        {1, "节点串联电感", "H", 0, 0, M},
-        {1, "串联电阻", "Ω", 0, 0, M},
-        {2, "金手指数", "", 10, 2, 99999},
-        {2, "金手指长度", "m", 0.000254, 1e-15, M},
-        {2, "金手指宽度", "m", 2e-5, 1e-15, M},
-        {2, "金手指底板厚度", "m", 0.000101, 1e-15, M},
-        {2, "金手指间距", "m", 4.8e-6, 0, M},
-        {2, "金手指厚度 ", "m", 1.5e-6, 0, M},
-        {2, "金手指末端间距", "m", 4.8e-6, 0, M},
-        {2, "外部端子宽度", "m", 0.000101, 0, 1e33},
-    };
+TEST_F(PaldrinSheet, BoxesAcceptZeroOnlyWhereAllowedAndTheCountIsAPlainInteger) {
     bool seen = false;
     plugin().run({"help-button"}, "", [&](CModalWindow& w, const ScriptStep&) {
         seen = true;
@@ -274,21 +250,29 @@ TEST_F(PaldrinSheet, PagesCarryTheirLabelsUnitsAndLimits) {
         ASSERT_EQ(sheet.GetPageCount(), 2);
         EXPECT_EQ(sheet.GetPage(0)->title(), CString("电气特性"));
         EXPECT_EQ(sheet.GetPage(1)->title(), CString("导线尺寸"));
-        int k = 0, page = 1;
-        for (const Box& b : boxes) {
-            if (b.page != page) page = b.page, k = 0;
-            EXPECT_EQ(makertest::item(w, b.page, 9241 + k)->GetWindowText(), CString(b.label));
-            auto& box = makertest::box(w, b.page, 9221 + k);
-            EXPECT_EQ(box.m_strUnitName, CString(b.unit)) << b.label;
-            EXPECT_DOUBLE_EQ(box.GetValue(), b.value) << b.label;
-            EXPECT_DOUBLE_EQ(box.m_dMinValue, b.minimum) << b.label;
-            EXPECT_DOUBLE_EQ(box.m_dMaxValue, b.maximum) << b.label;
-            ++k;
-        }
-        // The finger count is a plain integer without unit choice.
+        EXPECT_EQ(makertest::item(w, 2, 9246)->GetWindowText(),
+                  CString("金手指厚度 ")); // trailing blank kept
+        const struct {
+            int page, count;
+            std::vector<bool> zero;
+        } pages[] = {{1, 7, {false, false, false, true, true, true, true}},
+                     {2, 8, {false, false, false, false, true, true, true, true}}};
+        for (const auto& p : pages)
+            for (int k = 0; k < p.count; ++k) {
+                auto& box = makertest::box(w, p.page, 9221 + k);
+                const double before = box.GetValue();
+                EXPECT_EQ(box.commit("0").accepted, p.zero[static_cast<size_t>(k)]) << p.page << ":" << k;
+                box.SetValue(before);
+            }
+        // Only the terminal width reaches beyond 1e15.
+        EXPECT_TRUE(makertest::box(w, 2, 9228).commit("1e20").accepted);
+        EXPECT_FALSE(makertest::box(w, 2, 9227).commit("1e20").accepted);
         auto& count = makertest::box(w, 2, 9221);
         EXPECT_TRUE(count.m_bNoUnit);
         EXPECT_EQ(count.m_nDigits, 0);
+        EXPECT_FALSE(count.commit("1").accepted);
+        EXPECT_FALSE(count.commit("100000").accepted);
+        EXPECT_TRUE(count.commit("99999").accepted);
     });
     EXPECT_TRUE(seen);
 }
