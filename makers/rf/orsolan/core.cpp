@@ -11,8 +11,9 @@ constexpr double kMilPerMetre = 1000 * 39.37007874015748;
 } // namespace
 
 std::optional<unsigned> refusal(const Inputs& in) {
-    // The winding depth (Do − Di)/2 must be positive: ln(8a/c) is undefined otherwise.
-    if (!(in.innerDiameter < in.outerDiameter)) return kDiameters;
+    // The winding depth (Do − Di)/2 must be positive: ln(8a/c) is undefined otherwise. Compared in
+    // mils, as computed, so that two diameters a rounding apart cannot meet there.
+    if (!(in.innerDiameter * kMilPerMetre < in.outerDiameter * kMilPerMetre)) return kDiameters;
     return std::nullopt;
 }
 

@@ -74,13 +74,14 @@ TEST(OrsolanCore, ZeroThicknessComputesWithOneTenthOfAMicrometre) {
 }
 
 struct DiameterCase {
-    double inner;
+    double outer, inner;
     bool refused;
 };
 class OrsolanDiameters : public ::testing::TestWithParam<DiameterCase> {};
 
 TEST_P(OrsolanDiameters, InnerDiameterMustStayBelowTheOuter) {
     Inputs in = defaults();
+    in.outerDiameter = GetParam().outer;
     in.innerDiameter = GetParam().inner;
     EXPECT_EQ(orsolan::refusal(in).has_value(), GetParam().refused);
     if (!GetParam().refused) {
@@ -89,8 +90,11 @@ TEST_P(OrsolanDiameters, InnerDiameterMustStayBelowTheOuter) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Each, OrsolanDiameters,
-                         ::testing::Values(DiameterCase{0.002, false}, DiameterCase{0.00499, false},
-                                           DiameterCase{0.005, true}, DiameterCase{0.008, true}));
+                         ::testing::Values(DiameterCase{0.005, 0.002, false},
+                                           DiameterCase{0.005, 0.00499, false},
+                                           DiameterCase{0.005, 0.005, true}, DiameterCase{0.005, 0.008, true},
+                                           // One rounding below 7 mm: the same number of mils.
+                                           DiameterCase{0.007, 0.006999999999999999, true}));
 
 // ---------------------------------------------------------------- the plug-in
 
