@@ -12,7 +12,7 @@ using tavrish::Inputs;
 using K = ControlKind;
 using Row = frame::BoxRow<Inputs>;
 
-enum : int { IDC_CHARACTERISTICS = 500, IDC_ATTENUATION = 501, IDC_AT = 502 };
+enum : int { IDC_CHARACTERISTICS = 500, IDC_ATTENUATION = 501, IDC_STATIC = -1 };
 
 constexpr const char* kLabels[8] = {"线的长度", "特性阻抗", "传播速度", "额定衰减",
                                     "低频下限", "额定衰减", "高频上限", "工作频率"};
@@ -47,8 +47,8 @@ std::vector<ControlTemplate> controls() {
         {ID_HELP, K::PushButton, "帮助(&H)", {313, 146, 50, 14}, 0},
         {IDC_CHARACTERISTICS, K::GroupBox, "有损传输线特性", {7, 6, 356, 60}, 0},
         {IDC_ATTENUATION, K::GroupBox, "有损传输线衰减", {7, 72, 356, 60}, 0},
-        {IDC_AT, K::Static, "设置值:", {at, 86, kAtW, 8}, kStyleRight | kStyleCenterV},
-        {IDC_AT + 1, K::Static, "设置值:", {at, 100, kAtW, 8}, kStyleRight | kStyleCenterV},
+        {IDC_STATIC, K::Static, "设置值:", {at, 86, kAtW, 8}, kStyleRight | kStyleCenterV},
+        {IDC_STATIC, K::Static, "设置值:", {at, 100, kAtW, 8}, kStyleRight | kStyleCenterV},
     };
     for (int k = 0; k < 3; ++k)
         labelled(c, k, 13, 18 + 14 * k);
