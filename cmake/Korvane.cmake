@@ -35,11 +35,43 @@ function(korvane_add_maker name)
   set_property(GLOBAL APPEND PROPERTY KORVANE_MAKERS ${lower})
 endfunction()
 
-# korvane_use_gui_presenter(TARGET): a program that shows its windows on a display when the wxWidgets
-# presenter is built (KORVANE_HAVE_WX), and runs headless otherwise.
+# korvane_use_gui_presenter(TARGET): a program that shows its windows through the GUI presenter when a
+# display is there. It links only the loader (korvane_guistack), which loads the presenter module on
+# demand, so that command-line runs never map the toolkit; the module is built with the program.
+# The test NoToolkitIn-TARGET fails when the program or a library it needs needs a toolkit library.
 function(korvane_use_gui_presenter target)
+  target_link_libraries(${target} PRIVATE korvane_guistack)
   if(TARGET korvane_wxpresenter)
-    target_link_libraries(${target} PRIVATE korvane_wxpresenter)
-    target_compile_definitions(${target} PRIVATE KORVANE_HAVE_WX)
+    add_dependencies(${target} korvane_wxpresenter)
   endif()
+  add_test(NAME NoToolkitIn-${target} COMMAND bash ${CMAKE_SOURCE_DIR}/cmake/no-toolkit.sh $<TARGET_FILE:${target}>)
+endfunction()
+
+# korvane_add_gui_test(NAME SOURCES... LIBS...): a GoogleTest program that needs a display, run on a
+# private virtual display that is ended with it (run-on-xvfb.sh). Without a display it reports a skip
+# (77). Nothing is added when the GUI presenter is not built.
+function(korvane_add_gui_test name)
+  if(NOT TARGET korvane_wxtesting)
+    return()
+  endif()
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  get_target_property(testing_dir korvane_wxtesting SOURCE_DIR)
+  add_executable(${name} ${T_SOURCES} ${testing_dir}/testing/src/gui_main.cpp)
+  target_link_libraries(${name} PRIVATE korvane_wxtesting ${T_LIBS})
+  target_compile_options(${name} PRIVATE -O0)
+  add_test(NAME ${name} COMMAND ${CMAKE_SOURCE_DIR}/cmake/run-on-xvfb.sh $<TARGET_FILE:${name}>)
+  # The toolkit keeps font and theme caches until exit.
+  set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300
+    ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0;SOURCE_DATE_EPOCH=1700000000;KORVANE_ARTIFACTS=${CMAKE_BINARY_DIR}/artifacts/gui")
+endfunction()
+
+# korvane_add_maker_gui_test(DELIVERABLE SOURCES...): a maker's GUI cases (see makers/testing/README.md),
+# run through the GUI runner of makers/testing. Nothing is added when the GUI presenter is not built.
+function(korvane_add_maker_gui_test deliverable)
+  if(NOT TARGET korvane_makerguitest)
+    return()
+  endif()
+  string(TOLOWER ${deliverable} lower)
+  korvane_add_gui_test(${lower}_gui_tests SOURCES ${ARGN} LIBS korvane_makerguitest)
+  add_dependencies(${lower}_gui_tests ${lower})
 endfunction()

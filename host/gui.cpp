@@ -8,7 +8,6 @@
 #include <wx/button.h>
 #include <wx/clipbrd.h>
 #include <wx/filedlg.h>
-#include <wx/msgdlg.h>
 #include <wx/panel.h>
 #include <wx/sizer.h>
 #include <wx/statusbr.h>
@@ -60,6 +59,12 @@ bool categoryBefore(const std::string& a, const std::string& b) {
     auto rank = [](const std::string& c) { return c == "REG" ? 0 : c == "RF" ? 1 : 2; };
     if (rank(a) != rank(b)) return rank(a) < rank(b);
     return a < b;
+}
+
+std::string categoryHeading(const std::string& category) {
+    if (category == "REG") return "Circuit models";
+    if (category == "RF") return "RF and transmission-line models";
+    return category;
 }
 
 std::string withModelExtension(const std::string& path, int filterIndex) {
@@ -133,7 +138,9 @@ ResultDialog::ResultDialog(wxWindow* parent, const std::string& deliverable, con
     SetSizer(sizer);
     SetEscapeId(wxID_CLOSE);
     copyButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
-        if (!copy()) wxMessageBox("The clipboard cannot be opened.", GetTitle(), wxOK | wxICON_WARNING, this);
+        if (!copy())
+            korvane::wx::showMessageBox(this, "The clipboard cannot be opened.", GetTitle(),
+                                        wxOK | wxICON_WARNING);
     });
     saveButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { onSave(); });
     close->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { EndModal(wxID_CLOSE); });
@@ -159,7 +166,7 @@ void ResultDialog::onSave() {
     if (chooser.ShowModal() != wxID_OK) return;
     std::string error;
     const std::string path = withModelExtension(chooser.GetPath().utf8_string(), chooser.GetFilterIndex());
-    if (!saveTo(path, error)) wxMessageBox(u8(error), GetTitle(), wxOK | wxICON_ERROR, this);
+    if (!saveTo(path, error)) korvane::wx::showMessageBox(this, u8(error), GetTitle(), wxOK | wxICON_ERROR);
 }
 
 // ---------------------------------------------------------------- launcher
@@ -197,7 +204,7 @@ LauncherFrame::LauncherFrame(const std::vector<GuiPlugin>& plugins)
     for (auto& [category, indices] : byCategory) {
         std::sort(indices.begin(), indices.end(),
                   [this](size_t a, size_t b) { return makers_[a].name.display < makers_[b].name.display; });
-        const wxTreeItemId node = tree_->AppendItem(root, u8(category));
+        const wxTreeItemId node = tree_->AppendItem(root, u8(categoryHeading(category)));
         tree_->SetItemBold(node);
         for (size_t i : indices)
             tree_->AppendItem(node, u8(makers_[i].name.display), -1, -1, new MakerItem(i));
@@ -259,11 +266,11 @@ bool LauncherFrame::runMaker(size_t index) {
     return true;
 }
 
-int runGui(int argc, char** argv, const std::vector<GuiPlugin>& plugins) {
+int runLauncher(const char* programName, const std::vector<GuiPlugin>& plugins) {
     // The toolkit sees only the program name: "gui" is the host's command, not a toolkit option.
-    (void)argc;
     int toolkitArgc = 1;
-    char* toolkitArgv[] = {argv[0], nullptr};
+    std::string name = programName ? programName : "korvane-host";
+    char* toolkitArgv[] = {name.data(), nullptr};
     if (!korvane::wx::startToolkit(toolkitArgc, toolkitArgv)) {
         std::fputs("korvane-host: no display can be had for the launcher\n", stderr);
         return 2;
@@ -277,3 +284,9 @@ int runGui(int argc, char** argv, const std::vector<GuiPlugin>& plugins) {
 }
 
 } // namespace host
+
+extern "C" __attribute__((visibility("default"))) int
+korvane_host_launcher(const char* programName, const host::GuiPlugin* plugins, std::size_t count) {
+    return host::runLauncher(programName, std::vector<host::GuiPlugin>(plugins, plugins + count));
+}
+static_assert(std::is_same_v<decltype(&korvane_host_launcher), korvane_host_launcher_fn>);

@@ -2,6 +2,7 @@
 // one opens its window through the GUI presenter, and its model text can then be copied or saved.
 #pragma once
 
+#include "launch_gui.h"
 #include "platform/cstring.h"
 
 #include <functional>
@@ -20,11 +21,6 @@ class WxPresenter;
 }
 
 namespace host {
-
-struct GuiPlugin {
-    std::string file; // deliverable name
-    std::string path;
-};
 
 // The fields of a maker's name string: display name, category, and the optional third field.
 struct MakerName {
@@ -96,7 +92,10 @@ class LauncherFrame : public wxFrame {
     CString lastText_;
 };
 
-// `korvane-host gui`: 0 when the launcher was closed, 2 when no display can be had.
-int runGui(int argc, char** argv, const std::vector<GuiPlugin>& plugins);
+// The launcher until it is closed: 0, or 2 when no display can be had.
+int runLauncher(const char* programName, const std::vector<GuiPlugin>& plugins);
+
+// The readable heading of a category key ("REG", "RF"); an unknown key is shown as it is.
+std::string categoryHeading(const std::string& category);
 
 } // namespace host

@@ -5,9 +5,7 @@
 #include "platform/resources.h"
 #include "platform/scripted.h"
 
-#ifdef KORVANE_HOST_GUI
-#include "gui.h"
-#endif
+#include "launch_gui.h"
 
 #include <dlfcn.h>
 
@@ -225,12 +223,10 @@ int main(int argc, char** argv) {
     std::string command = argv[1];
     if (command == "list" && argc == 2) return list();
     if (command == "run" && argc >= 3) return run(argc, argv);
-#ifdef KORVANE_HOST_GUI
     if (command == "gui" && argc == 2) {
         std::vector<host::GuiPlugin> plugins;
         for (const auto& p : findPlugins()) plugins.push_back({p.name, p.path.string()});
         return host::runGui(argc, argv, plugins);
     }
-#endif
     return usage();
 }

@@ -1,12 +1,10 @@
 // tandrel: the back-annotation program. See the folder README for the options and the scripted mode.
+#include "guistack/gui_stack.h"
 #include "platform/cstring.h"
 #include "platform/format.h"
 #include "platform/scripted.h"
 #include "tandrel/annotate_dlg.h"
 #include "tandrel/tandrel_app.h"
-#ifdef KORVANE_HAVE_WX
-#include "wxpresenter/wxpresenter.h"
-#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -106,24 +104,13 @@ int main(int argc, char** argv) {
         };
         setPresenter(script.get());
     }
-#ifdef KORVANE_HAVE_WX
     // Unscripted, the windows are shown to the user on the display.
-    std::unique_ptr<korvane::wx::WxPresenter> gui;
-    int toolkitArgc = 1;
-    if (!scripted && korvane::wx::startToolkit(toolkitArgc, argv)) {
-        gui = std::make_unique<korvane::wx::WxPresenter>();
-        setPresenter(gui.get());
-    }
-#endif
+    korvane::gui::Session gui;
+    if (!scripted && gui.open(argv[0])) setPresenter(gui.presenter());
     tandrel::CTandrelApp app(options);
     app.InitInstance();
     setPresenter(nullptr);
-#ifdef KORVANE_HAVE_WX
-    if (gui) {
-        gui.reset();
-        korvane::wx::stopToolkit();
-    }
-#endif
+    gui.close();
     if (script && script->refusal()) {
         std::fprintf(stderr, "tandrel: %s\n", script->refusal()->c_str());
         return 2;

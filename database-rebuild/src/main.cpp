@@ -1,10 +1,8 @@
 // zembric: rebuilds a component database for one edition from its command line.
 #include "app.h"
 #include "command_line.h"
+#include "guistack/gui_stack.h"
 #include "platform/scripted.h"
-#ifdef KORVANE_HAVE_WX
-#include "wxpresenter/wxpresenter.h"
-#endif
 
 #include <cstdio>
 #include <string>
@@ -12,21 +10,13 @@
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv, argv + argc);
-#ifdef KORVANE_HAVE_WX
     // A visible run shows its dialog on the display when there is one. Hidden runs never open one.
     zembric::RunSettings settings;
     zembric::ParseCommandLine(args, settings);
-    int toolkitArgc = 1;
-    if (settings.visible && korvane::wx::startToolkit(toolkitArgc, argv)) {
-        int status;
-        {
-            korvane::wx::WxPresenter gui;
-            status = zembric::RunProgram(args, &gui);
-        }
-        korvane::wx::stopToolkit();
-        return status;
+    if (settings.visible) {
+        korvane::gui::Session gui;
+        if (gui.open(argv[0])) return zembric::RunProgram(args, gui.presenter());
     }
-#endif
     // Without a display a visible dialog runs under the scripted presenter: its timers fire, nobody
     // acts, and message boxes are written to standard error as they appear.
     ScriptedPresenter scripted({});

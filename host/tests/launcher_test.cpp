@@ -1,14 +1,16 @@
 // The launcher of `korvane-host gui`: name strings and categories, saving a model text, and a maker run
 // from the launcher with OK and with Cancel.
-#include "drive.h"
 #include "gui.h"
 #include "platform/scripted.h"
 #include "plugins.h"
+#include "wxtesting/drive.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <wx/treectrl.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -53,6 +55,26 @@ TEST(MakerNames, FieldsAndCategoryOrder) {
     EXPECT_TRUE(categoryBefore("RF", "?"));
     EXPECT_FALSE(categoryBefore("RF", "REG"));
     EXPECT_FALSE(categoryBefore("REG", "REG"));
+    // Headings are for reading; the keys keep the order.
+    EXPECT_EQ(categoryHeading("REG"), "Circuit models");
+    EXPECT_EQ(categoryHeading("RF"), "RF and transmission-line models");
+    EXPECT_EQ(categoryHeading("V8"), "V8");
+    EXPECT_EQ(categoryHeading("?"), "?");
+}
+
+TEST(LauncherCommand, WithoutADisplayItSaysSoAndLoadsNoToolkit) {
+    // The host maps the toolkit only through the launcher module; without a display it never does.
+    const std::string out = (fs::temp_directory_path() / "korvane-launcher-nodisplay.txt").string();
+    const std::string command =
+        "env -u DISPLAY -u WAYLAND_DISPLAY LD_DEBUG=files " KORVANE_HOST " gui > " + out + " 2>&1";
+    const int status = std::system(command.c_str());
+    const std::string said = readFile(out);
+    fs::remove(out);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+    EXPECT_NE(said.find("korvane-host: no display can be had for the launcher"), std::string::npos) << said;
+    EXPECT_EQ(said.find("libwx_"), std::string::npos) << "the toolkit was loaded";
+    EXPECT_EQ(said.find("korvane_host_launcher"), std::string::npos);
 }
 
 TEST(ModelFiles, ExtensionFollowsTheChosenKindUnlessTyped) {
@@ -116,12 +138,12 @@ TEST_F(Launcher, ListsMakersUnderTheirCategoryAndReportsTheOnesThatDoNotLoad) {
     wxTreeItemIdValue cookie;
     const wxTreeItemId category = tree->GetFirstChild(tree->GetRootItem(), cookie);
     ASSERT_TRUE(category.IsOk());
-    EXPECT_EQ(tree->GetItemText(category), "REG");
+    EXPECT_EQ(tree->GetItemText(category), "Circuit models") << "a heading, not the category key";
     wxTreeItemIdValue inner;
     const wxTreeItemId maker = tree->GetFirstChild(category, inner);
     ASSERT_TRUE(maker.IsOk());
     EXPECT_EQ(tree->GetItemText(maker), "Ideal Transformer(Multiple Winding)");
-    korvane::wx::captureWindow(frame).SaveFile(drive::artefact("launcher.png"), wxBITMAP_TYPE_PNG);
+    EXPECT_TRUE(wxtesting::saveScreenshot(wxtesting::capture(frame), "launcher.png"));
     // Labels written in UTF-8 keep their non-ASCII characters.
     EXPECT_NE(wxWindow::FindWindowByLabel(wxString::FromUTF8("&Run…"), frame), nullptr);
 }
@@ -134,7 +156,7 @@ TEST_F(Launcher, OkShowsTheModelTextToCopyOrSave) {
     };
     std::string shown, saved;
     frame->onResultShown = [&](ResultDialog& d) {
-        korvane::wx::captureWindow(&d).SaveFile(drive::artefact("launcher-result.png"), wxBITMAP_TYPE_PNG);
+        EXPECT_TRUE(wxtesting::saveScreenshot(wxtesting::capture(&d), "launcher-result.png"));
         shown = d.view()->GetValue().utf8_string();
         std::string error;
         EXPECT_TRUE(d.saveTo((dir.path / "soskin.lib").string(), error)) << error;

@@ -39,6 +39,10 @@ CString Plugin::name() const {
     return name_ ? name_() : CString();
 }
 
+int Plugin::create(CString& text) const {
+    return create_ ? create_(text) : 0;
+}
+
 Outcome Plugin::run(const std::vector<std::string>& lines, const std::string& initialText,
                     Inspector inspect) const {
     Outcome o;

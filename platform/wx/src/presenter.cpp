@@ -1,4 +1,5 @@
 #include "platform/format.h"
+#include "platform/resources.h"
 #include "wxpresenter/wxpresenter.h"
 
 #include <wx/app.h>
@@ -8,9 +9,9 @@
 #include <wx/filedlg.h>
 #include <wx/init.h>
 #include <wx/msgdlg.h>
+// After msgdlg.h, which it builds on.
+#include <wx/generic/msgdlgg.h>
 #include <wx/window.h>
-
-#include <dlfcn.h>
 
 namespace korvane::wx {
 
@@ -74,34 +75,6 @@ std::string toWxFilter(const std::string& filter) {
     return f;
 }
 
-void useCompactStyle() {
-    // Dialog-unit layouts give edits, buttons and combo boxes about 12 to 14 units of height; the
-    // default theme's padding would clip their text. The toolkit is already loaded: its CSS entry
-    // points are looked up rather than linked, so the presenter needs no toolkit headers.
-    using NewProvider = void* (*)();
-    using LoadData = int (*)(void*, const char*, long, void**);
-    using DefaultScreen = void* (*)();
-    using AddProvider = void (*)(void*, void*, unsigned);
-    auto newProvider = reinterpret_cast<NewProvider>(dlsym(RTLD_DEFAULT, "gtk_css_provider_new"));
-    auto loadData = reinterpret_cast<LoadData>(dlsym(RTLD_DEFAULT, "gtk_css_provider_load_from_data"));
-    auto defaultScreen = reinterpret_cast<DefaultScreen>(dlsym(RTLD_DEFAULT, "gdk_screen_get_default"));
-    auto addProvider =
-        reinterpret_cast<AddProvider>(dlsym(RTLD_DEFAULT, "gtk_style_context_add_provider_for_screen"));
-    if (!newProvider || !loadData || !defaultScreen || !addProvider) return;
-    static const char css[] =
-        "entry { min-height: 0; padding-top: 0; padding-bottom: 0; }\n"
-        "button { min-height: 0; min-width: 0; padding: 0 4px; }\n"
-        "combobox button { padding-top: 0; padding-bottom: 0; }\n"
-        "checkbutton, radiobutton { min-height: 0; padding-top: 0; padding-bottom: 0; }\n"
-        "notebook tab { min-height: 0; padding: 2px 8px; }\n";
-    void* screen = defaultScreen();
-    void* provider = newProvider();
-    if (!screen || !provider) return;
-    void* error = nullptr;
-    if (!loadData(provider, css, -1, &error)) return;
-    addProvider(screen, provider, 800); // above the theme and the application's own settings
-}
-
 bool startToolkit(int& argc, char** argv) {
     wxApp::SetInstance(new wxApp());
     if (!wxEntryStart(argc, argv)) return false;
@@ -135,33 +108,54 @@ int WxPresenter::runModal(CModalWindow& window) {
     return window.modalResult();
 }
 
+std::string messageBoxCaption(const std::string& requested, const std::string& moduleName,
+                              const std::string& ownerCaption) {
+    // A box asked for without a caption of its own carries the program's or plug-in's file name; the
+    // person sees the window it belongs to instead.
+    const bool own = !requested.empty() && requested != moduleName;
+    if (own) return requested;
+    if (!ownerCaption.empty()) return ownerCaption;
+    if (!requested.empty()) return requested;
+    return "Korvane";
+}
+
+long messageBoxStyle(UINT type) {
+    const UINT buttons = type & 0xF;
+    long style = buttons == MB_YESNO ? wxYES_NO : buttons == MB_OKCANCEL ? (wxOK | wxCANCEL) : wxOK;
+    switch (type & 0xF0) {
+    case MB_ICONSTOP:
+        return style | wxICON_ERROR;
+    case MB_ICONQUESTION:
+        return style | wxICON_QUESTION;
+    case MB_ICONEXCLAMATION:
+        return style | wxICON_WARNING;
+    case MB_ICONINFORMATION:
+        return style | wxICON_INFORMATION;
+    default:
+        // Without an icon of its own a question shows the question mark and a notice the information sign,
+        // as the desktop's boxes do.
+        return style | (buttons == MB_YESNO ? wxICON_QUESTION : wxICON_INFORMATION);
+    }
+}
+
+int showMessageBox(wxWindow* parent, const wxString& text, const wxString& caption, long style) {
+    // The toolkit's native box puts no icon in and stretches one button across the box; the generic box
+    // has the icon and buttons of their natural size, right-aligned.
+    wxGenericMessageDialog box(parent, text, caption, style | wxCENTRE);
+    return box.ShowModal();
+}
+
 int WxPresenter::messageBox(const MessageBoxRequest& r) {
     boxes_.push_back(r);
     if (answerMessageBox)
         if (auto answer = answerMessageBox(r)) return *answer;
-    const UINT buttons = r.type & 0xF;
-    long style = buttons == MB_YESNO ? wxYES_NO : buttons == MB_OKCANCEL ? (wxOK | wxCANCEL) : wxOK;
-    switch (r.type & 0xF0) {
-    case MB_ICONSTOP:
-        style |= wxICON_ERROR;
-        break;
-    case MB_ICONQUESTION:
-        style |= wxICON_QUESTION;
-        break;
-    case MB_ICONEXCLAMATION:
-        style |= wxICON_WARNING;
-        break;
-    case MB_ICONINFORMATION:
-        style |= wxICON_INFORMATION;
-        break;
-    default:
-        break;
-    }
     wxWindow* parent = views_.empty() ? parentWindow : views_.back()->dialog();
-    wxString caption = u8(r.caption);
-    if (caption.empty()) caption = parent ? parent->GetLabel() : wxString("Korvane");
-    wxMessageDialog box(parent, u8(r.text), caption, style);
-    switch (box.ShowModal()) {
+    HINSTANCE module = AfxGetResourceHandle();
+    const std::string caption = messageBoxCaption(r.caption.str(), module ? module->name : std::string(),
+                                                  parent ? parent->GetLabel().utf8_string() : std::string());
+    const UINT buttons = r.type & 0xF;
+    switch (
+        showMessageBox(parent, u8(r.text), wxString::FromUTF8(caption.c_str()), messageBoxStyle(r.type))) {
     case wxID_YES:
         return IDYES;
     case wxID_NO:
@@ -180,9 +174,7 @@ void WxPresenter::help(const HelpRequest& r) {
         return;
     }
     wxWindow* parent = views_.empty() ? parentWindow : views_.back()->dialog();
-    wxMessageDialog box(parent, wxString::FromUTF8(helpTopicText(r).c_str()), "Help",
-                        wxOK | wxICON_INFORMATION);
-    box.ShowModal();
+    showMessageBox(parent, wxString::FromUTF8(helpTopicText(r).c_str()), "Help", wxOK | wxICON_INFORMATION);
 }
 
 std::optional<std::string> WxPresenter::chooseFile(const FileDialogRequest& r) {

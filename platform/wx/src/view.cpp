@@ -16,14 +16,8 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
-#include <wx/utils.h>
 
 #include <algorithm>
-#include <cstdint>
-#include <cstring>
-
-#include <cairo.h>
-#include <dlfcn.h>
 
 namespace korvane::wx {
 
@@ -68,6 +62,7 @@ WindowView::WindowView(CModalWindow& window, wxWindow* parent) : window_(window)
         buildSheet();
     else
         buildDialog();
+    markCompact(dialog_);
     dialog_->CentreOnScreen();
 }
 
@@ -538,45 +533,6 @@ void WindowView::syncTimers() {
 
 void WindowView::onTimer(unsigned id) {
     act([this, id] { window_.SendMessage(WM_TIMER, id, 0); });
-}
-
-wxImage WindowView::capture() {
-    return captureWindow(own_.panel);
-}
-
-wxImage captureWindow(wxWindow* area) {
-    // Let the toolkit lay out everything that changed, then have it draw the window into an image
-    // (off the screen, so that other windows cannot cover it). The drawing entry point is looked up in the
-    // loaded toolkit rather than linked.
-    for (int i = 0; i < 10; ++i) {
-        if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) loop->YieldFor(wxEVT_CATEGORY_ALL);
-        wxMilliSleep(5);
-    }
-    using DrawFn = void (*)(void*, cairo_t*);
-    static const auto draw = reinterpret_cast<DrawFn>(dlsym(RTLD_DEFAULT, "gtk_widget_draw"));
-    const wxSize size = area->GetSize();
-    wxImage image(std::max(size.x, 1), std::max(size.y, 1));
-    if (!draw) return image;
-    cairo_surface_t* surface =
-        cairo_image_surface_create(CAIRO_FORMAT_RGB24, image.GetWidth(), image.GetHeight());
-    cairo_t* cr = cairo_create(surface);
-    cairo_set_source_rgb(cr, 1, 1, 1);
-    cairo_paint(cr);
-    draw(area->GetHandle(), cr);
-    cairo_destroy(cr);
-    cairo_surface_flush(surface);
-    const unsigned char* data = cairo_image_surface_get_data(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
-    for (int y = 0; y < image.GetHeight(); ++y)
-        for (int x = 0; x < image.GetWidth(); ++x) {
-            std::uint32_t px;
-            std::memcpy(
-                &px, data + static_cast<size_t>(y) * static_cast<size_t>(stride) + static_cast<size_t>(x) * 4,
-                4);
-            image.SetRGB(x, y, (px >> 16) & 0xFF, (px >> 8) & 0xFF, px & 0xFF);
-        }
-    cairo_surface_destroy(surface);
-    return image;
 }
 
 } // namespace korvane::wx

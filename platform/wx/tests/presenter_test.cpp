@@ -1,13 +1,20 @@
 // The presenter over windows built for the test: every kind of control, value boxes, a list control and
 // a two-page sheet, driven with toolkit events; the model must see each action and the widgets must show
 // the model after each handler.
-#include "drive.h"
 #include "library/unitbox.h"
+#include "wxtesting/drive.h"
 
 #include <gtest/gtest.h>
 
+#include <wx/app.h>
+#include <wx/button.h>
 #include <wx/listbox.h>
+#include <wx/msgdlg.h>
+#include <wx/statbmp.h>
 #include <wx/stattext.h>
+
+// After msgdlg.h, which it builds on.
+#include <wx/generic/msgdlgg.h>
 
 using namespace korvane::wx;
 
@@ -417,7 +424,7 @@ TEST_F(PresenterTest, SheetPagesAreTabsCreatedOnActivationAndCanRefuseToBeLeft) 
         EXPECT_EQ(s.GetActiveIndex(), 1);
         EXPECT_EQ(s.two.initialised, 1);
         ASSERT_NE(v.widget(600, 1), nullptr);
-        v.capture().SaveFile(drive::artefact("presenter-sheet.png"), wxBITMAP_TYPE_PNG);
+        EXPECT_TRUE(wxtesting::saveScreenshot(wxtesting::capture(v), "presenter-sheet.png"));
         EXPECT_TRUE(drive::selectTab(v.notebook(), 0));
         drive::toggle(v.widget(500, 0));
         EXPECT_FALSE(drive::selectTab(v.notebook(), 1));
@@ -436,8 +443,8 @@ TEST_F(PresenterTest, ScreenshotShowsHiddenRowsUndrawnAndDisabledBoxesGreyed) {
         const wxRect third = v.rectInDialog(IDC_THIRD);
         // The same region of an empty part of the group box, for the background.
         const wxRect blank(third.x, third.y + third.height + 1, third.width, 2);
-        const wxImage shown = v.capture();
-        shown.SaveFile(drive::artefact("presenter-dialog.png"), wxBITMAP_TYPE_PNG);
+        const wxImage shown = wxtesting::capture(v);
+        EXPECT_TRUE(wxtesting::saveScreenshot(shown, "presenter-dialog.png"));
         const auto box = drive::measure(shown, third);
         const auto background = drive::measure(shown, blank);
         EXPECT_GT(box.spread, 10.0) << "a shown box has a frame and text";
@@ -445,14 +452,14 @@ TEST_F(PresenterTest, ScreenshotShowsHiddenRowsUndrawnAndDisabledBoxesGreyed) {
         // The same box once disabled: its text is drawn lighter.
         const auto enabledText = drive::measure(shown, drive::textArea(v, IDC_THIRD));
         drive::toggle(v.widget(IDC_LOCK));
-        const wxImage greyed = v.capture();
-        greyed.SaveFile(drive::artefact("presenter-dialog-disabled.png"), wxBITMAP_TYPE_PNG);
+        const wxImage greyed = wxtesting::capture(v);
+        EXPECT_TRUE(wxtesting::saveScreenshot(greyed, "presenter-dialog-disabled.png"));
         const auto disabledText = drive::measure(greyed, drive::textArea(v, IDC_THIRD));
         EXPECT_GT(disabledText.darkest, enabledText.darkest + 30) << "disabled text is drawn lighter";
 
         drive::type(v.valueBox(IDC_COUNT), "1");
-        const wxImage hidden = v.capture();
-        hidden.SaveFile(drive::artefact("presenter-dialog-hidden.png"), wxBITMAP_TYPE_PNG);
+        const wxImage hidden = wxtesting::capture(v);
+        EXPECT_TRUE(wxtesting::saveScreenshot(hidden, "presenter-dialog-hidden.png"));
         const auto gone = drive::measure(hidden, third);
         EXPECT_LT(gone.spread, 1.0) << "a hidden box leaves plain background";
         EXPECT_NEAR(gone.mean, background.mean, 1.0);
@@ -461,3 +468,96 @@ TEST_F(PresenterTest, ScreenshotShowsHiddenRowsUndrawnAndDisabledBoxesGreyed) {
 }
 
 } // namespace
+
+namespace {
+
+// Describes the next message box once it is on screen and answers it, as a person would.
+struct SeenBox {
+    std::string title;
+    bool icon = false;
+    std::vector<wxSize> buttons;
+    int width = 0;
+    int colours = 0;
+};
+
+void findParts(wxWindow* w, SeenBox& s) {
+    for (wxWindow* child : w->GetChildren()) {
+        if (dynamic_cast<wxStaticBitmap*>(child) && child->IsShown()) s.icon = true;
+        if (auto* b = dynamic_cast<wxButton*>(child); b && b->IsShown()) s.buttons.push_back(b->GetSize());
+        findParts(child, s);
+    }
+}
+
+void answerNextBox(int answer, std::vector<SeenBox>& seen) {
+    wxTheApp->CallAfter([answer, &seen] {
+        wxDialog* box = nullptr;
+        for (wxWindow* w : wxTopLevelWindows)
+            if (auto* d = dynamic_cast<wxGenericMessageDialog*>(w); d && d->IsModal()) box = d;
+        if (!box) {
+            ADD_FAILURE() << "no message box on screen";
+            return;
+        }
+        SeenBox s;
+        s.title = box->GetTitle().utf8_string();
+        s.width = box->GetClientSize().x;
+        findParts(box, s);
+        const wxImage shot = wxtesting::capture(box);
+        s.colours = wxtesting::distinctColours(shot, 16);
+        EXPECT_TRUE(wxtesting::saveScreenshot(shot, "messagebox-" + std::to_string(seen.size()) + ".png"));
+        seen.push_back(s);
+        box->EndModal(answer);
+    });
+}
+
+} // namespace
+
+TEST(MessageBoxes, CaptionIsTheOwnersUnlessTheBoxGivesItsOwn) {
+    struct Row {
+        const char* requested;
+        const char* module;
+        const char* owner;
+        const char* shown;
+    };
+    for (const Row& r : {
+             Row{"Brannock", "Brannock", "MOSFET Model", "MOSFET Model"}, // the file name: the window's
+             Row{"", "Brannock", "MOSFET Model", "MOSFET Model"},
+             Row{"Save", "Brannock", "MOSFET Model", "Save"}, // a caption of its own stays
+             Row{"zembric", "zembric", "", "zembric"},        // no window: nothing better
+             Row{"", "", "", "Korvane"},
+         })
+        EXPECT_EQ(messageBoxCaption(r.requested, r.module, r.owner), r.shown)
+            << r.requested << "|" << r.owner;
+}
+
+TEST(MessageBoxes, ButtonsAndIconFollowTheType) {
+    EXPECT_EQ(messageBoxStyle(MB_YESNO), wxYES_NO | wxICON_QUESTION);
+    EXPECT_EQ(messageBoxStyle(MB_OK), wxOK | wxICON_INFORMATION);
+    EXPECT_EQ(messageBoxStyle(MB_OK | MB_ICONEXCLAMATION), wxOK | wxICON_WARNING);
+    EXPECT_EQ(messageBoxStyle(MB_OKCANCEL | MB_ICONSTOP), wxOK | wxCANCEL | wxICON_ERROR);
+    EXPECT_EQ(messageBoxStyle(MB_YESNO | MB_ICONINFORMATION), wxYES_NO | wxICON_INFORMATION);
+}
+
+TEST_F(PresenterTest, MessageBoxesHaveAnIconButtonsOfTheirOwnSizeAndTheWindowsCaption) {
+    gui.answerMessageBox = nullptr;
+    std::vector<SeenBox> seen;
+    TestDialog dialog;
+    int answer = 0;
+    run(dialog, [&](WindowView& v) {
+        answerNextBox(wxID_YES, seen);
+        answer = AfxMessageBox("Use the fallback values?", MB_YESNO);
+        answerNextBox(wxID_OK, seen);
+        AfxMessageBox("The value is out of range.", MB_OK | MB_ICONEXCLAMATION);
+        drive::press(v.widget(IDOK));
+    });
+    EXPECT_EQ(answer, IDYES);
+    ASSERT_EQ(seen.size(), 2u);
+    for (const auto& s : seen) {
+        EXPECT_EQ(s.title, "测试窗口") << "the window's caption, not the module's name";
+        EXPECT_TRUE(s.icon) << s.title;
+        EXPECT_GT(s.colours, 3) << "an icon and text were drawn";
+        for (const wxSize& b : s.buttons)
+            EXPECT_LT(b.x, s.width / 2) << "a button is not stretched across the box";
+    }
+    EXPECT_EQ(seen[0].buttons.size(), 2u);
+    EXPECT_EQ(seen[1].buttons.size(), 1u);
+}

@@ -31,6 +31,8 @@ class Plugin {
     bool loaded() const { return handle_ != nullptr; }
     const std::string& error() const { return error_; }
     CString name() const;
+    // CreateModelMaker itself, under the presenter in force (0 when the plug-in is not loaded).
+    int create(CString& text) const;
     // Runs CreateModelMaker with steps written as in a host script ("set 9202=2", "click 501", …),
     // starting from `initialText` in the host's string.
     // `inspect` sees the window after every step.

@@ -80,8 +80,8 @@ class WindowView {
     // Builds widgets for sheet pages that exist in the model but not yet on screen.
     void buildPages();
 
-    // The dialog's client area as drawn now.
-    wxImage capture();
+    // The area the controls are placed in (the dialog's client area).
+    wxWindow* clientArea() const { return own_.panel; }
 
     // --- called by the widgets
     // Commits text typed into an edit field that has not reached the model yet.
@@ -155,14 +155,24 @@ class WxPresenter : public Presenter {
     std::vector<HelpRequest> helps_;
 };
 
-// A window's client area as the toolkit draws it now.
-wxImage captureWindow(wxWindow* area);
+// The caption of a message box: its own when the request gives one other than the module's name (what a
+// box without a caption of its own carries), else the owning window's, else the request's.
+std::string messageBoxCaption(const std::string& requested, const std::string& moduleName,
+                              const std::string& ownerCaption);
+// The toolkit style of a box (buttons and icon) for a request's type.
+long messageBoxStyle(UINT type);
+// A message box as the desktop shows one (icon, buttons of their natural size), shown modally; returns
+// the toolkit's button ID.
+int showMessageBox(wxWindow* parent, const wxString& text, const wxString& caption, long style);
 // The help text shown for a request: which topic of which library was asked for.
 std::string helpTopicText(const HelpRequest& request);
 // A chooser filter written as "Name|*.ext|…||" in the toolkit's form (the trailing "||" dropped).
 std::string toWxFilter(const std::string& filter);
-// Makes GTK's widgets compact enough for dialog-unit layouts (call once after the toolkit starts).
+// Makes GTK's widgets compact enough for dialog-unit layouts in the windows marked with markCompact
+// (call once after the toolkit starts); other windows keep the theme's and the user's style.
 void useCompactStyle();
+void markCompact(wxWindow* window);
+extern const char* const kCompactStyleClass;
 // Starts the toolkit for a program without an application class of its own (tests, tools); false when
 // no display can be had. stopToolkit undoes it.
 bool startToolkit(int& argc, char** argv);

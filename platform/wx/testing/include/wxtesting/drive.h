@@ -4,11 +4,11 @@
 
 #include "wxpresenter/widgets.h"
 #include "wxpresenter/wxpresenter.h"
+#include "wxtesting/screenshot.h"
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
-#include <wx/filename.h>
 #include <wx/notebook.h>
 #include <wx/radiobut.h>
 
@@ -128,10 +128,7 @@ inline wxRect textArea(korvane::wx::WindowView& v, int id, int page = -1) {
 
 // Where the screenshots go (KORVANE_ARTIFACTS, else the working folder).
 inline std::string artefact(const std::string& name) {
-    const char* dir = std::getenv("KORVANE_ARTIFACTS");
-    std::string folder = dir && *dir ? dir : ".";
-    wxFileName::Mkdir(wxString::FromUTF8(folder.c_str()), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
-    return folder + "/" + name;
+    return wxtesting::artefactPath(name);
 }
 
 } // namespace drive

@@ -14,6 +14,13 @@ int main(int argc, char** argv) {
         return 77;
     }
     wxInitAllImageHandlers();
+    // A failed toolkit check is a test failure, never a dialog waiting for a person.
+    wxSetAssertHandler(
+        [](const wxString& file, int line, const wxString& func, const wxString& cond, const wxString& msg) {
+            ADD_FAILURE_AT(file.utf8_string().c_str(), line)
+                << "toolkit check failed in " << func.utf8_string() << ": " << cond.utf8_string() << " "
+                << msg.utf8_string();
+        });
     const int result = RUN_ALL_TESTS();
     korvane::wx::stopToolkit();
     return result;
