@@ -4,6 +4,7 @@
 #include "wxpresenter/wxpresenter.h"
 
 #include <string>
+#include <type_traits>
 
 extern "C" __attribute__((visibility("default"))) Presenter* korvane_gui_open(const char* programName) {
     // The toolkit keeps argv for the life of the process.

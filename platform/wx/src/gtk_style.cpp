@@ -13,10 +13,9 @@ void useCompactStyle() {
     // Dialog-unit layouts give edits, buttons and combo boxes about 12 to 14 units of height; the
     // default theme's padding would clip their text. Only windows marked with the class are affected,
     // and at the application's priority: a user's own gtk.css still wins.
-    static bool installed = false;
-    if (installed) return;
+    static GdkScreen* installedOn = nullptr;
     GdkScreen* screen = gdk_screen_get_default();
-    if (!screen) return;
+    if (!screen || screen == installedOn) return;
     static const char css[] = ".korvane-compact entry { min-height: 0; padding-top: 0; padding-bottom: 0; }\n"
                               ".korvane-compact button { min-height: 0; min-width: 0; padding: 0 4px; }\n"
                               ".korvane-compact combobox button { padding-top: 0; padding-bottom: 0; }\n"
@@ -28,7 +27,7 @@ void useCompactStyle() {
     if (gtk_css_provider_load_from_data(provider, css, -1, &error)) {
         gtk_style_context_add_provider_for_screen(screen, GTK_STYLE_PROVIDER(provider),
                                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-        installed = true;
+        installedOn = screen;
     } else {
         g_clear_error(&error);
     }
