@@ -12,8 +12,10 @@
 #include "platform/window.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace frame {
@@ -38,6 +40,12 @@ struct RegisteredMessages {
     UINT destroyUnitList;
 };
 const RegisteredMessages& messages();
+
+// A page's or dialog's help context number and the bits some makers set on it.
+struct Help {
+    std::uintptr_t context = 0;
+    std::uintptr_t bits = 0;
+};
 
 // Yes/No question from the plug-in's string table; true when the user answered Yes.
 bool ask(unsigned stringId);
@@ -88,8 +96,9 @@ class CMakerPage : public CPropertyPage {
 // sheet owns. The fields take the table's defaults when the page object is built.
 template <typename Inputs> class CTablePage : public CMakerPage {
   public:
-    CTablePage(const frame::BoxTable<Inputs>& table, Inputs& in)
-        : CMakerPage(table.templateId, {}, table.edit(0), table.labelControl(0)), m_table(table), m_in(in) {
+    CTablePage(const frame::BoxTable<Inputs>& table, Inputs& in, frame::Help help = {})
+        : CMakerPage(table.templateId, {}, table.edit(0), table.labelControl(0)), m_table(table), m_in(in),
+          m_help(help) {
         m_setup = table.setups();
         for (size_t k = 0; k < m_setup.size(); ++k)
             m_boxes.push_back(std::make_unique<CUserDefValueSpinUnitBox>());
@@ -98,9 +107,12 @@ template <typename Inputs> class CTablePage : public CMakerPage {
 
   protected:
     double& value(int k) override { return m_table.rows[static_cast<size_t>(k)].field.of(m_in); }
+    std::uintptr_t helpContextNumber() const override { return m_help.context; }
+    std::uintptr_t helpBits() const override { return m_help.bits; }
 
     const frame::BoxTable<Inputs>& m_table;
     Inputs& m_in;
+    frame::Help m_help;
 };
 
 // A maker's property sheet: caption string 8, the Help button and no Apply button; OK saves every page
@@ -163,8 +175,9 @@ class CMakerDialog : public CDialog {
 // defaults.
 template <typename Inputs> class CTableDialog : public CMakerDialog {
   public:
-    CTableDialog(CString& text, const frame::BoxTable<Inputs>& table)
-        : CMakerDialog(text, {}, table.templateId, table.edit(0), table.labelControl(0)), m_table(table) {
+    CTableDialog(CString& text, const frame::BoxTable<Inputs>& table, frame::Help help = {})
+        : CMakerDialog(text, {}, table.templateId, table.edit(0), table.labelControl(0)), m_table(table),
+          m_help(help) {
         for (const auto& r : table.rows) {
             m_setup.push_back({r.labelId, r.setup()});
             m_boxes.push_back(std::make_unique<CUserDefValueSpinUnitBox>());
@@ -176,8 +189,11 @@ template <typename Inputs> class CTableDialog : public CMakerDialog {
 
   protected:
     double& value(int k) override { return m_table.rows[static_cast<size_t>(k)].field.of(m_in); }
+    std::uintptr_t helpContextNumber() const override { return m_help.context; }
+    std::uintptr_t helpBits() const override { return m_help.bits; }
 
     const frame::BoxTable<Inputs>& m_table;
+    frame::Help m_help;
 };
 
 namespace frame {
@@ -201,6 +217,22 @@ template <typename Window> int runMaker(CString& text) {
     return result;
 }
 
+// A plug-in's resources: its name, its string table and the templates of its tables (a parameter
+// dialog's label strings join the string table).
+template <typename... Tables>
+ResourceModule resources(const char* name, std::map<unsigned, std::string> strings, const Tables&... tables) {
+    ResourceModule m;
+    m.name = name;
+    m.strings = std::move(strings);
+    (
+        [&] {
+            if (tables.form == Form::ParameterDialog) tables.addLabelStrings(m);
+            m.dialogs[tables.templateId] = tables.dialogTemplate();
+        }(),
+        ...);
+    return m;
+}
+
 // Registers the plug-in's resources and records its instance while the library is loaded.
 class ModuleRegistration {
   public:
@@ -212,6 +244,18 @@ class ModuleRegistration {
 };
 
 } // namespace frame
+
+// Defines the plug-in's application object and registers its resources while the library is loaded.
+#define KORVANE_MAKER_MODULE(AppClass, moduleName, resourcesExpression)                                      \
+    namespace {                                                                                              \
+    const ResourceModule g_resources = resourcesExpression;                                                  \
+    class AppClass : public CWinApp {                                                                        \
+      public:                                                                                                \
+        AppClass() : CWinApp(moduleName) {}                                                                  \
+    };                                                                                                       \
+    AppClass theApp;                                                                                         \
+    const frame::ModuleRegistration g_registration(g_resources, theApp);                                     \
+    }
 
 // Defines the two exports of a maker plug-in.
 #define KORVANE_MAKER_EXPORTS(WindowClass, nameString)                                                       \

@@ -102,14 +102,7 @@ ResourceModule makeResources() {
     return m;
 }
 
-const ResourceModule g_resources = makeResources();
-
-class CFenwaryApp : public CWinApp {
-  public:
-    CFenwaryApp() : CWinApp("Fenwary") {}
-};
-CFenwaryApp theApp;
-const frame::ModuleRegistration g_registration(g_resources, theApp);
+KORVANE_MAKER_MODULE(CFenwaryApp, "Fenwary", makeResources())
 
 class CParametersDlg : public CTableDialog<Inputs> {
   public:

@@ -80,30 +80,7 @@ ResourceModule makeResources() {
     return m;
 }
 
-const ResourceModule g_resources = makeResources();
-
-class CElvascoApp : public CWinApp {
-  public:
-    CElvascoApp() : CWinApp("Elvasco") {}
-};
-CElvascoApp theApp;
-const frame::ModuleRegistration g_registration(g_resources, theApp);
-
-class CPage1 : public CTablePage<Inputs> {
-  public:
-    explicit CPage1(Inputs& in) : CTablePage(kElectrical, in) {}
-
-  protected:
-    std::uintptr_t helpContextNumber() const override { return 1440; }
-};
-
-class CPage2 : public CTablePage<Inputs> {
-  public:
-    explicit CPage2(Inputs& in) : CTablePage(kDimensions, in) {}
-
-  protected:
-    std::uintptr_t helpContextNumber() const override { return 1450; }
-};
+KORVANE_MAKER_MODULE(CElvascoApp, "Elvasco", makeResources())
 
 class CPropSheet : public CMakerSheet {
   public:
@@ -129,8 +106,8 @@ class CPropSheet : public CMakerSheet {
 
   private:
     Inputs m_in;
-    CPage1 m_page1{m_in};
-    CPage2 m_page2{m_in};
+    CTablePage<Inputs> m_page1{kElectrical, m_in, {1440}};
+    CTablePage<Inputs> m_page2{kDimensions, m_in, {1450}};
 };
 
 } // namespace

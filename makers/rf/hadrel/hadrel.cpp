@@ -58,44 +58,20 @@ const frame::BoxTable<Inputs> kDimensions{
     .layout = [](frame::TemplateBuilder& b) { fourRows(b, "导线尺寸"); },
 };
 
-ResourceModule makeResources() {
-    ResourceModule m;
-    m.name = "Hadrel";
-    m.strings = {
-        {8, "带状传输线模型"},
-        {hadrel::kLossOutOfRange, "参数超出限制。\n导线厚度/绝缘厚度的比值必须小于或者等于 0.25 "
-                                  "\n导线厚度/导线宽度的比值必须小于或者等于 0.11."},
-        {hadrel::kNegativeThickness, "导线厚度必须要大于或等于零!"},
-    };
-    for (const auto* t : {&kElectrical, &kDimensions})
-        m.dialogs[t->templateId] = t->dialogTemplate();
-    return m;
-}
+} // namespace
 
-const ResourceModule g_resources = makeResources();
+KORVANE_MAKER_MODULE(CHadrelApp, "Hadrel",
+                     frame::resources("Hadrel",
+                                      {
+                                          {8, "带状传输线模型"},
+                                          {hadrel::kLossOutOfRange,
+                                           "参数超出限制。\n导线厚度/绝缘厚度的比值必须小于或者等于 0.25 "
+                                           "\n导线厚度/导线宽度的比值必须小于或者等于 0.11."},
+                                          {hadrel::kNegativeThickness, "导线厚度必须要大于或等于零!"},
+                                      },
+                                      kElectrical, kDimensions))
 
-class CHadrelApp : public CWinApp {
-  public:
-    CHadrelApp() : CWinApp("Hadrel") {}
-};
-CHadrelApp theApp;
-const frame::ModuleRegistration g_registration(g_resources, theApp);
-
-class CPage1 : public CTablePage<Inputs> {
-  public:
-    explicit CPage1(Inputs& in) : CTablePage(kElectrical, in) {}
-
-  protected:
-    std::uintptr_t helpContextNumber() const override { return 1420; }
-};
-
-class CPage2 : public CTablePage<Inputs> {
-  public:
-    explicit CPage2(Inputs& in) : CTablePage(kDimensions, in) {}
-
-  protected:
-    std::uintptr_t helpContextNumber() const override { return 1430; }
-};
+namespace {
 
 class CPropSheet : public CMakerSheet {
   public:
@@ -121,8 +97,8 @@ class CPropSheet : public CMakerSheet {
 
   private:
     Inputs m_in;
-    CPage1 m_page1{m_in};
-    CPage2 m_page2{m_in};
+    CTablePage<Inputs> m_page1{kElectrical, m_in, {1420}};
+    CTablePage<Inputs> m_page2{kDimensions, m_in, {1430}};
 };
 
 } // namespace

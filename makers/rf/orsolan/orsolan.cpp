@@ -65,32 +65,9 @@ ResourceModule makeResources() {
     return m;
 }
 
-const ResourceModule g_resources = makeResources();
-
-class COrsolanApp : public CWinApp {
-  public:
-    COrsolanApp() : CWinApp("Orsolan") {}
-};
-COrsolanApp theApp;
-const frame::ModuleRegistration g_registration(g_resources, theApp);
+KORVANE_MAKER_MODULE(COrsolanApp, "Orsolan", makeResources())
 
 using Page = CTablePage<Inputs>;
-
-class CPage1 : public Page {
-  public:
-    explicit CPage1(Inputs& in) : Page(kElectrical, in) {}
-
-  protected:
-    std::uintptr_t helpContextNumber() const override { return 1410; }
-};
-
-class CPage2 : public Page {
-  public:
-    explicit CPage2(Inputs& in) : Page(kDimensions, in) {}
-
-  protected:
-    std::uintptr_t helpContextNumber() const override { return 1400; }
-};
 
 class CPropSheet : public CMakerSheet {
   public:
@@ -111,8 +88,8 @@ class CPropSheet : public CMakerSheet {
 
   private:
     Inputs m_in;
-    CPage1 m_page1{m_in};
-    CPage2 m_page2{m_in};
+    CTablePage<Inputs> m_page1{kElectrical, m_in, {1410}};
+    CTablePage<Inputs> m_page2{kDimensions, m_in, {1400}};
 };
 
 } // namespace

@@ -83,32 +83,9 @@ ResourceModule makeResources() {
     return m;
 }
 
-const ResourceModule g_resources = makeResources();
-
-class CPaldrinApp : public CWinApp {
-  public:
-    CPaldrinApp() : CWinApp("Paldrin") {}
-};
-CPaldrinApp theApp;
-const frame::ModuleRegistration g_registration(g_resources, theApp);
+KORVANE_MAKER_MODULE(CPaldrinApp, "Paldrin", makeResources())
 
 using Page = CTablePage<Inputs>;
-
-class CPage1 : public Page {
-  public:
-    explicit CPage1(Inputs& in) : Page(kElectrical, in) {}
-
-  protected:
-    std::uintptr_t helpContextNumber() const override { return 1480; }
-};
-
-class CPage2 : public Page {
-  public:
-    explicit CPage2(Inputs& in) : Page(kDimensions, in) {}
-
-  protected:
-    std::uintptr_t helpContextNumber() const override { return 1490; }
-};
 
 class CPropSheet : public CMakerSheet {
   public:
@@ -135,8 +112,8 @@ class CPropSheet : public CMakerSheet {
 
   private:
     Inputs m_in;
-    CPage1 m_page1{m_in};
-    CPage2 m_page2{m_in};
+    CTablePage<Inputs> m_page1{kElectrical, m_in, {1480}};
+    CTablePage<Inputs> m_page2{kDimensions, m_in, {1490}};
 };
 
 } // namespace

@@ -93,14 +93,7 @@ ResourceModule makeResources() {
     return m;
 }
 
-const ResourceModule g_resources = makeResources();
-
-class CTavrishApp : public CWinApp {
-  public:
-    CTavrishApp() : CWinApp("Tavrish") {}
-};
-CTavrishApp theApp;
-const frame::ModuleRegistration g_registration(g_resources, theApp);
+KORVANE_MAKER_MODULE(CTavrishApp, "Tavrish", makeResources())
 
 class CParametersDlg : public CTableDialog<Inputs> {
   public:

@@ -227,14 +227,7 @@ ResourceModule makeResources() {
     return m;
 }
 
-const ResourceModule g_resources = makeResources();
-
-class CBrannockApp : public CWinApp {
-  public:
-    CBrannockApp() : CWinApp("Brannock") {}
-};
-CBrannockApp theApp;
-const frame::ModuleRegistration g_registration(g_resources, theApp);
+KORVANE_MAKER_MODULE(CBrannockApp, "Brannock", makeResources())
 
 // ---------------------------------------------------------------- pages
 

@@ -111,32 +111,9 @@ ResourceModule makeResources() {
     return m;
 }
 
-const ResourceModule g_resources = makeResources();
-
-class CQuarrinApp : public CWinApp {
-  public:
-    CQuarrinApp() : CWinApp("Quarrin") {}
-};
-CQuarrinApp theApp;
-const frame::ModuleRegistration g_registration(g_resources, theApp);
+KORVANE_MAKER_MODULE(CQuarrinApp, "Quarrin", makeResources())
 
 using Page = CTablePage<Inputs>;
-
-class CPage1 : public Page {
-  public:
-    explicit CPage1(Inputs& in) : Page(kElectrical, in) {}
-
-  protected:
-    std::uintptr_t helpContextNumber() const override { return 730; }
-};
-
-class CPage2 : public Page {
-  public:
-    explicit CPage2(Inputs& in) : Page(kRatings, in) {}
-
-  protected:
-    std::uintptr_t helpContextNumber() const override { return 111102; }
-};
 
 class CPropSheet : public CMakerSheet {
   public:
@@ -162,8 +139,8 @@ class CPropSheet : public CMakerSheet {
 
   private:
     Inputs m_in;
-    CPage1 m_page1{m_in};
-    CPage2 m_page2{m_in};
+    CTablePage<Inputs> m_page1{kElectrical, m_in, {730}};
+    CTablePage<Inputs> m_page2{kRatings, m_in, {111102}};
 };
 
 } // namespace

@@ -129,14 +129,7 @@ ResourceModule makeResources() {
     return m;
 }
 
-const ResourceModule g_resources = makeResources();
-
-class CTessalyApp : public CWinApp {
-  public:
-    CTessalyApp() : CWinApp("Tessaly") {}
-};
-CTessalyApp theApp;
-const frame::ModuleRegistration g_registration(g_resources, theApp);
+KORVANE_MAKER_MODULE(CTessalyApp, "Tessaly", makeResources())
 
 using Page = CTablePage<Inputs>;
 
@@ -193,14 +186,6 @@ class CPage2 : public Page {
     }
 };
 
-class CPage3 : public Page {
-  public:
-    explicit CPage3(Inputs& in) : Page(kOutput, in) {}
-
-  protected:
-    std::uintptr_t helpContextNumber() const override { return 720; }
-};
-
 class CPropSheet : public CMakerSheet {
   public:
     explicit CPropSheet(CString& text) : CMakerSheet(text) {
@@ -224,7 +209,7 @@ class CPropSheet : public CMakerSheet {
     Inputs m_in;
     CPage1 m_page1{m_in};
     CPage2 m_page2{m_in};
-    CPage3 m_page3{m_in};
+    CTablePage<Inputs> m_page3{kOutput, m_in, {720}};
 };
 
 } // namespace

@@ -112,14 +112,7 @@ ResourceModule makeResources() {
     return m;
 }
 
-const ResourceModule g_resources = makeResources();
-
-class CDorvaneApp : public CWinApp {
-  public:
-    CDorvaneApp() : CWinApp("Dorvane") {}
-};
-CDorvaneApp theApp;
-const frame::ModuleRegistration g_registration(g_resources, theApp);
+KORVANE_MAKER_MODULE(CDorvaneApp, "Dorvane", makeResources())
 
 class CParametersDlg : public CTableDialog<Inputs> {
   public:

@@ -40,14 +40,7 @@ ResourceModule makeResources() {
     return m;
 }
 
-const ResourceModule g_resources = makeResources();
-
-class CGastorApp : public CWinApp {
-  public:
-    CGastorApp() : CWinApp("Gastor") {}
-};
-CGastorApp theApp;
-const frame::ModuleRegistration g_registration(g_resources, theApp);
+KORVANE_MAKER_MODULE(CGastorApp, "Gastor", makeResources())
 
 class CParametersDlg : public CTableDialog<Inputs> {
   public:

@@ -40,14 +40,7 @@ ResourceModule makeResources() {
     return m;
 }
 
-const ResourceModule g_resources = makeResources();
-
-class CLimbrelApp : public CWinApp {
-  public:
-    CLimbrelApp() : CWinApp("Limbrel") {}
-};
-CLimbrelApp theApp;
-const frame::ModuleRegistration g_registration(g_resources, theApp);
+KORVANE_MAKER_MODULE(CLimbrelApp, "Limbrel", makeResources())
 
 class CParametersDlg : public CTableDialog<Inputs> {
   public:

@@ -205,14 +205,7 @@ ResourceModule makeResources() {
     return m;
 }
 
-const ResourceModule g_resources = makeResources();
-
-class CMirelthApp : public CWinApp {
-  public:
-    CMirelthApp() : CWinApp("Mirelth") {}
-};
-CMirelthApp theApp;
-const frame::ModuleRegistration g_registration(g_resources, theApp);
+KORVANE_MAKER_MODULE(CMirelthApp, "Mirelth", makeResources())
 
 using Page = CTablePage<Inputs>;
 

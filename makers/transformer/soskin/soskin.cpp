@@ -78,14 +78,7 @@ ResourceModule makeResources() {
     return m;
 }
 
-const ResourceModule g_resources = makeResources();
-
-class CSoskinApp : public CWinApp {
-  public:
-    CSoskinApp() : CWinApp("Soskin") {}
-};
-CSoskinApp theApp;
-const frame::ModuleRegistration g_registration(g_resources, theApp);
+KORVANE_MAKER_MODULE(CSoskinApp, "Soskin", makeResources())
 
 class CParametersDlg : public CTableDialog<Inputs> {
   public:
