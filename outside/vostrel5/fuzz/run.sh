@@ -16,5 +16,5 @@ if [ ! -x "$target" ]; then
 fi
 out=$build/fuzz-runs/vostrel5
 mkdir -p "$out/corpus"
-"$target" -max_total_time="${FUZZ_SECONDS:-30}" -max_len=81920 -timeout=10 \
+"$target" -max_total_time="${FUZZ_SECONDS:-30}" -max_len=81920 -len_control=0 -timeout=10 \
   -artifact_prefix="$out/" "$out/corpus" "$here/corpus"
