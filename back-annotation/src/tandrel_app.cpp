@@ -87,7 +87,7 @@ void CTandrelApp::Fail(const std::string& message) {
 
 void CTandrelApp::ProcessLog(const std::string& logPath) {
     const std::string& actionFile = settings_.tandrel_log;
-    // The old action file is deleted first: were it the log itself, the log would be lost.
+    // The new action file replaces the old one: were it the log itself, the log would be lost.
     if (!actionFile.empty() && SameFile(actionFile, logPath)) {
         Fail("The action file \"" + actionFile + "\" named in the settings is the chosen change log \"" +
              logPath + "\"; nothing is done, so that the log is kept.");
@@ -99,7 +99,8 @@ void CTandrelApp::ProcessLog(const std::string& logPath) {
     }
     IO_TextStream out;
     try {
-        ::unlink(actionFile.c_str());
+        // The old action file is not deleted first: the new one replaces it only once it is whole, and
+        // a symbolic link in its place is followed rather than removed.
         if (!out.OpenForWriting(actionFile)) {
             Fail(CannotWrite(actionFile, out.GetError()));
             return;

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tandrel {
@@ -339,6 +340,8 @@ TEST_F(TandrelFolder, AnActionFileThatIsTheChosenLogIsRefusedAndTheLogKept) {
 TEST_F(TandrelFolder, AnActionFileThatCannotBeWrittenIsReportedWithTheReason) {
     std::string log = Write("b.log", vostrel5::FormatLog({{1, false, {"R9"}}}));
     fs::create_directories(dir_ / "folder");
+    const std::string fifo = (dir_ / "pipe.act").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     struct Case {
         std::string actionFile;
         std::vector<std::string> steps;
@@ -347,7 +350,9 @@ TEST_F(TandrelFolder, AnActionFileThatCannotBeWrittenIsReportedWithTheReason) {
     for (const Case& c : {Case{(dir_ / "missing" / "a.act").string(), {"file " + log, "ok"}, "No such file"},
                           Case{(dir_ / "missing" / "a.act").string(), {"file"}, "No such file"},
                           Case{(dir_ / "folder").string(), {"file " + log, "ok"}, "it is a folder"},
-                          Case{(dir_ / "folder").string(), {"file"}, "it is a folder"}}) {
+                          Case{(dir_ / "folder").string(), {"file"}, "it is a folder"},
+                          Case{fifo, {"file " + log, "ok"}, "it is not a plain file"},
+                          Case{fifo, {"file"}, "it is not a plain file"}}) {
         SCOPED_TRACE(c.actionFile + " " + c.steps[0]);
         Write("tressil.ini",
               "Layout {\n version r 7\n layout_exe A \"/x\"\n tandrel_log A \"" + c.actionFile + "\"\n}");
@@ -360,7 +365,32 @@ TEST_F(TandrelFolder, AnActionFileThatCannotBeWrittenIsReportedWithTheReason) {
             << p.messages[0];
         EXPECT_NE(p.messages[0].find(c.reason), std::string::npos) << p.messages[0];
         EXPECT_TRUE(fs::is_directory(dir_ / "folder")) << "an empty folder in the way is not removed";
+        EXPECT_EQ(fs::symlink_status(fifo).type(), fs::file_type::fifo) << "the FIFO was replaced";
     }
+}
+
+TEST_F(TandrelFolder, AnActionFileThatIsALinkIsWrittenThroughTheLinkWithItsModeKept) {
+    fs::create_directories(dir_ / "kept");
+    const std::string real = Write("kept/real.act", "old");
+    ASSERT_EQ(::chmod(real.c_str(), 0600), 0);
+    fs::create_symlink(real, ActionFile());
+    Write("tressil.ini", Ini());
+    std::string log = Write("b.log", vostrel5::FormatLog({{1, false, {"R9"}}}));
+    testing::FakeConnector connector; // no schematic program: the action file stays as written
+    for (const auto& steps :
+         {std::vector<std::string>{"file"}, std::vector<std::string>{"file " + log, "ok"}}) {
+        SCOPED_TRACE(steps[0]);
+        Pass p = RunPass(dir_.string(), steps, connector);
+        EXPECT_EQ(p.exitCode, 0);
+        EXPECT_TRUE(p.messages.empty());
+        EXPECT_TRUE(fs::is_symlink(ActionFile()));
+        EXPECT_NE(Read(real).find("LogFileName"), std::string::npos);
+        EXPECT_EQ(fs::status(real).permissions() & fs::perms::all,
+                  fs::perms::owner_read | fs::perms::owner_write);
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "kept"), fs::directory_iterator{}), 1)
+            << "a temporary file was left";
+    }
+    EXPECT_NE(Read(real).find("R9"), std::string::npos);
 }
 
 TEST_F(TandrelFolder, ANulByteInAParameterIsRefusedNotCut) {

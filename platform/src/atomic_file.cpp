@@ -94,10 +94,12 @@ bool resolveSaveTarget(const std::string& path, std::string& target, bool& exist
     const std::string folder = folderOf(target);
     struct stat fst {};
     if (::stat(folder.c_str(), &fst) != 0) {
+        // The system's own words follow, so that callers that used to pass them on still do.
+        const int err = errno;
         reason =
-            errno == ENOENT || errno == ENOTDIR
-                ? korvane::format("the folder %s does not exist", folder.c_str())
-                : korvane::format("the folder %s cannot be used: %s", folder.c_str(), std::strerror(errno));
+            err == ENOENT || err == ENOTDIR
+                ? korvane::format("the folder %s does not exist (%s)", folder.c_str(), std::strerror(err))
+                : korvane::format("the folder %s cannot be used: %s", folder.c_str(), std::strerror(err));
         return false;
     }
     if (!S_ISDIR(fst.st_mode)) {

@@ -8,7 +8,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <utility>
 
 namespace {
 
@@ -24,27 +23,6 @@ bool IsSpace(char c) {
 }
 
 } // namespace
-
-IO_TextStream::IO_TextStream(IO_TextStream&& other) noexcept
-    : text_(std::move(other.text_)), pos_(other.pos_), failed_(other.failed_),
-      error_(std::move(other.error_)), lastOpen_(other.lastOpen_), memoryLetters_(other.memoryLetters_),
-      targetPath_(std::move(other.targetPath_)), tempPath_(std::move(other.tempPath_)),
-      tempFd_(std::exchange(other.tempFd_, -1)) {}
-
-IO_TextStream& IO_TextStream::operator=(IO_TextStream&& other) noexcept {
-    if (this != &other) {
-        this->~IO_TextStream();
-        new (this) IO_TextStream(std::move(other));
-    }
-    return *this;
-}
-
-IO_TextStream::~IO_TextStream() {
-    if (tempFd_ >= 0) {
-        ::close(tempFd_);
-        ::unlink(tempPath_.c_str());
-    }
-}
 
 IO_TextStream IO_TextStream::FromText(std::string text) {
     IO_TextStream s;
@@ -88,56 +66,29 @@ bool IO_TextStream::OpenForReading(const std::string& path) {
 }
 
 bool IO_TextStream::OpenForWriting(const std::string& path) {
-    if (tempFd_ >= 0) {
-        ::close(tempFd_);
-        ::unlink(tempPath_.c_str());
-        tempFd_ = -1;
-    }
+    file_.reset();
     text_.clear();
     memoryLetters_ = 0;
-    targetPath_ = path;
     if (path.empty()) {
         error_ = "no file name given";
         return false;
     }
-    std::string pattern = path + ".XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    int fd = ::mkstemp(name.data());
-    if (fd < 0) {
-        error_ = path + ": " + std::strerror(errno);
+    // The one atomic writer: it follows links, refuses special files and keeps the file's mode.
+    auto file = std::make_unique<korvane::AtomicFile>();
+    if (!file->open(path)) {
+        error_ = file->error();
         return false;
     }
-    ::fchmod(fd, 0644);
-    tempFd_ = fd;
-    tempPath_ = name.data();
+    file_ = std::move(file);
     return true;
 }
 
 bool IO_TextStream::Close() {
-    if (tempFd_ < 0) return true;
-    const char* p = text_.data();
-    size_t left = text_.size();
-    bool ok = true;
-    while (left > 0) {
-        ssize_t n = ::write(tempFd_, p, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            ok = false;
-            break;
-        }
-        p += n;
-        left -= static_cast<size_t>(n);
-    }
-    if (ok && ::fsync(tempFd_) != 0) ok = false;
-    if (::close(tempFd_) != 0) ok = false;
-    tempFd_ = -1;
-    if (ok && ::rename(tempPath_.c_str(), targetPath_.c_str()) != 0) ok = false;
-    if (!ok) {
-        error_ = targetPath_ + ": " + std::strerror(errno);
-        ::unlink(tempPath_.c_str());
-    }
-    return ok;
+    if (!file_) return true;
+    std::unique_ptr<korvane::AtomicFile> file = std::move(file_);
+    if (file->write(text_) && file->commit()) return true;
+    error_ = file->error();
+    return false;
 }
 
 // ---- writing ----

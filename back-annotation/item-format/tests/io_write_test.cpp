@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -176,6 +181,94 @@ TEST(ItemFile, WritingReplacesTheTargetOnlyAtClose) {
     EXPECT_FALSE(nowhere.OpenForWriting((dir / "missing" / "x.txt").string()));
     EXPECT_FALSE(nowhere.OpenForReading((dir / "missing" / "x.txt").string()));
     EXPECT_NE(nowhere.GetError().find("x.txt"), std::string::npos);
+}
+
+// A scratch folder for the saving rules below.
+struct SaveFolder {
+    std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("itemformat-save-" + std::to_string(::getpid()));
+    SaveFolder() {
+        std::filesystem::remove_all(path);
+        std::filesystem::create_directories(path);
+    }
+    ~SaveFolder() { std::filesystem::remove_all(path); }
+    // The entries with their kinds ("pipe 7"), so that a special file replaced by a plain one shows.
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (auto& e : std::filesystem::directory_iterator(path))
+            names.push_back(e.path().filename().string() + " " +
+                            std::to_string(static_cast<int>(e.symlink_status().type())));
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    std::string Read(const std::string& name) const {
+        std::ifstream in(path / name, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), {});
+    }
+};
+
+TEST(ItemFile, SavingThroughALinkReplacesTheFileItNamesAndKeepsItsMode) {
+    SaveFolder dir;
+    { std::ofstream(dir.path / "real.act") << "old"; }
+    ASSERT_EQ(::chmod((dir.path / "real.act").c_str(), 0600), 0);
+    std::filesystem::create_symlink("real.act", dir.path / "link.act");
+
+    IO_TextStream out;
+    ASSERT_TRUE(out.OpenForWriting((dir.path / "link.act").string())) << out.GetError();
+    out.Write(IO_Int("n", 2));
+    ASSERT_TRUE(out.Close()) << out.GetError();
+
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.path / "link.act"));
+    EXPECT_EQ(dir.Read("real.act"), "n i 2\r\n");
+    struct stat st {};
+    ASSERT_EQ(::stat((dir.path / "real.act").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(dir.Names().size(), 2u) << "a temporary file was left";
+}
+
+TEST(ItemFile, TargetsThatCannotBeSavedAreRefusedWithTheReasonAndLeftAlone) {
+    struct Case {
+        const char* what;
+        std::function<std::string(const std::filesystem::path&)> make; // returns the path to save to
+        const char* says;
+    };
+    const Case cases[] = {
+        {"a FIFO",
+         [](const std::filesystem::path& d) {
+             EXPECT_EQ(::mkfifo((d / "pipe").c_str(), 0600), 0);
+             return (d / "pipe").string();
+         },
+         "is a FIFO"},
+        {"a folder",
+         [](const std::filesystem::path& d) {
+             std::filesystem::create_directory(d / "sub");
+             return (d / "sub").string();
+         },
+         "is a folder"},
+        {"a missing folder",
+         [](const std::filesystem::path& d) { return (d / "missing" / "a.act").string(); },
+         "missing does not exist (No such file or directory)"},
+        {"a link into a missing folder",
+         [](const std::filesystem::path& d) {
+             std::filesystem::create_symlink("gone/a.act", d / "dangling");
+             return (d / "dangling").string();
+         },
+         "gone does not exist"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SaveFolder dir;
+        const std::string path = c.make(dir.path);
+        const std::vector<std::string> before = dir.Names();
+        IO_TextStream out;
+        EXPECT_FALSE(out.OpenForWriting(path));
+        EXPECT_NE(out.GetError().find(c.says), std::string::npos) << out.GetError();
+        EXPECT_NE(out.GetError().find(path), std::string::npos) << "the error names the file";
+        // Nothing to store: Close() reports no failure of its own and changes nothing.
+        out.Write(IO_Int("n", 1));
+        EXPECT_TRUE(out.Close());
+        EXPECT_EQ(dir.Names(), before) << "the target changed or a temporary file was left";
+    }
 }
 
 } // namespace

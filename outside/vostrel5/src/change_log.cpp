@@ -1,7 +1,10 @@
 #include "vostrel5/change_log.h"
 
+#include "platform/format.h"
+
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 
 namespace vostrel5 {
@@ -106,6 +109,17 @@ std::string FormatLog(const std::vector<LogRecord>& records, int version) {
 
 namespace {
 
+// The length of a record's line in a log, without its line feed, as FormatLog writes it.
+size_t LogLineLength(const LogRecord& r) {
+    size_t length = (r.withdrawn ? 1 : 0) + std::to_string(r.id).size();
+    for (const auto& p : r.params) {
+        length += 1 + p.size();
+        for (char c : p)
+            if (c == '\\' || c == '\t' || c == '\n' || c == '\r') ++length;
+    }
+    return length;
+}
+
 // Splits one description line into words; false on an unclosed quote.
 bool SplitWords(const std::string& line, std::vector<std::string>& words) {
     size_t i = 0;
@@ -142,6 +156,8 @@ bool SplitWords(const std::string& line, std::vector<std::string>& words) {
 bool ParseDescription(const std::string& text, std::vector<LogRecord>& records, std::string& error) {
     size_t start = 0;
     int lineNo = 0;
+    // What the log would take, so that no description turns into a log the reader refuses.
+    uint64_t logBytes = std::string(kLogMagic).size() + 3;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();
@@ -156,8 +172,12 @@ bool ParseDescription(const std::string& text, std::vector<LogRecord>& records, 
             ++first;
         }
         std::vector<std::string> words;
-        if (!SplitWords(line.substr(first), words) || words.empty()) {
+        if (!SplitWords(line.substr(first), words)) {
             error = "line " + std::to_string(lineNo) + ": a quoted word is not closed";
+            return false;
+        }
+        if (words.empty()) {
+            error = "line " + std::to_string(lineNo) + ": \"!\" is not followed by a change name or id";
             return false;
         }
         r.id = ChangeId(words[0]);
@@ -167,6 +187,21 @@ bool ParseDescription(const std::string& text, std::vector<LogRecord>& records, 
             return false;
         }
         r.params.assign(words.begin() + 1, words.end());
+        // Escaped tabs, line breaks and backslashes take two characters each in the log.
+        const size_t length = LogLineLength(r);
+        if (length > kChangeLogLimits.maxLine) {
+            error = korvane::format("line %d: the change takes %zu characters as a log line, more than the "
+                                    "%zu a log line may hold",
+                                    lineNo, length, kChangeLogLimits.maxLine);
+            return false;
+        }
+        logBytes += length + 1;
+        if (logBytes > kChangeLogLimits.maxBytes) {
+            error = korvane::format("line %d: the log would be larger than %llu MiB, the most a change log "
+                                    "may hold",
+                                    lineNo, static_cast<unsigned long long>(kChangeLogLimits.maxBytes >> 20));
+            return false;
+        }
         records.push_back(std::move(r));
     }
     return true;

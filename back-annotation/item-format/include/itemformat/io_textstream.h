@@ -6,6 +6,7 @@
 #pragma once
 
 #include "itemformat/io_items.h"
+#include "platform/atomic_file.h"
 
 #include <cstdint>
 #include <memory>
@@ -27,21 +28,24 @@ class IO_TextStream {
     // A stream for reading the given text.
     static IO_TextStream FromText(std::string text);
 
-    IO_TextStream(IO_TextStream&& other) noexcept;
-    IO_TextStream& operator=(IO_TextStream&& other) noexcept;
+    IO_TextStream(IO_TextStream&& other) noexcept = default;
+    IO_TextStream& operator=(IO_TextStream&& other) noexcept = default;
     IO_TextStream(const IO_TextStream&) = delete;
     IO_TextStream& operator=(const IO_TextStream&) = delete;
     // An unfinished file write is abandoned: the temporary file is removed, the target untouched.
-    ~IO_TextStream();
+    ~IO_TextStream() = default;
 
     // ---- files ----
     // Reads a whole file for reading; false (with GetError()) when it cannot be read.
     bool OpenForReading(const std::string& path);
-    // Starts writing a file: a temporary file is created beside `path` (false when that fails); the
-    // written text replaces `path` at Close().
+    // Starts writing a file through korvane::AtomicFile: a symbolic link is followed, anything but a
+    // regular file is refused, and a temporary file is created beside the target (false with
+    // GetError() saying why when any of that fails). The written text replaces the file at Close(),
+    // which keeps its permission mode.
     bool OpenForWriting(const std::string& path);
     // Ends writing to a file: the text is stored and renamed over the target. False when that fails
-    // (the target is then left as it was). A stream not writing a file just returns true.
+    // (the target is then left as it was and no temporary file stays). A stream not writing a file
+    // just returns true.
     bool Close();
 
     // ---- writing ----
@@ -101,7 +105,5 @@ class IO_TextStream {
     std::string error_;
     char lastOpen_ = 0;     // opening delimiter of a text that ended the last line written
     int memoryLetters_ = 0; // letters written since the last memory line break, across blocks
-    std::string targetPath_;
-    std::string tempPath_;
-    int tempFd_ = -1;
+    std::unique_ptr<korvane::AtomicFile> file_; // the file being written, until Close()
 };
