@@ -1,5 +1,6 @@
 #include "gui.h"
 
+#include "platform/atomic_file.h"
 #include "platform/format.h"
 #include "platform/presenter.h"
 #include "wxpresenter/wxpresenter.h"
@@ -15,7 +16,6 @@
 #include <wx/textctrl.h>
 #include <wx/treectrl.h>
 
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -72,38 +72,7 @@ std::string withModelExtension(const std::string& path, int filterIndex) {
 }
 
 bool saveModelText(const std::string& path, const CString& text, std::string& error) {
-    std::string temp = path;
-    temp.append(".XXXXXX");
-    int fd = mkstemp(temp.data());
-    if (fd < 0) {
-        error = korvane::format("%s cannot be written: %s", path.c_str(), std::strerror(errno));
-        return false;
-    }
-    const char* data = text.GetString();
-    size_t left = static_cast<size_t>(text.GetLength());
-    bool ok = true;
-    while (ok && left > 0) {
-        ssize_t n = ::write(fd, data, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0)
-            ok = false;
-        else {
-            data += n;
-            left -= static_cast<size_t>(n);
-        }
-    }
-    if (ok) ok = ::fsync(fd) == 0;
-    if (ok) ok = ::fchmod(fd, 0644) == 0;
-    const int savedErrno = errno;
-    ok = (::close(fd) == 0) && ok;
-    if (ok && std::rename(temp.c_str(), path.c_str()) != 0) ok = false;
-    if (!ok) {
-        error = korvane::format("%s cannot be written: %s", path.c_str(),
-                                std::strerror(errno ? errno : savedErrno));
-        ::unlink(temp.c_str());
-        return false;
-    }
-    return true;
+    return korvane::writeFileAtomically(path, text.str(), error);
 }
 
 // ---------------------------------------------------------------- result window
@@ -171,18 +140,11 @@ LauncherFrame::LauncherFrame(const std::vector<GuiPlugin>& plugins)
     for (const auto& p : plugins) {
         Maker m;
         m.file = p.file;
-        m.handle = dlopen(p.path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (m.handle) {
-            m.getName = reinterpret_cast<CString (*)()>(dlsym(m.handle, "GetModelMakerName"));
-            m.create = reinterpret_cast<int (*)(CString&)>(dlsym(m.handle, "CreateModelMaker"));
-        }
-        if (!m.handle || !m.getName || !m.create) {
-            const char* e = m.handle ? "the two exports are missing" : dlerror();
-            errors_.push_back(korvane::format("%s: %s", p.file.c_str(), e ? e : "cannot be loaded"));
-            if (m.handle) dlclose(m.handle);
+        if (!m.plugin.load(p.path)) {
+            errors_.push_back(korvane::format("%s: %s", p.file.c_str(), m.plugin.error().c_str()));
             continue;
         }
-        m.name = parseMakerName(m.getName().str());
+        m.name = parseMakerName(m.plugin.name().str());
         makers_.push_back(std::move(m));
     }
 
@@ -227,7 +189,7 @@ LauncherFrame::LauncherFrame(const std::vector<GuiPlugin>& plugins)
 LauncherFrame::~LauncherFrame() {
     // The plug-ins stay loaded while any of their windows could exist.
     for (auto& m : makers_)
-        if (m.handle) dlclose(m.handle);
+        m.plugin.unload();
 }
 
 void LauncherFrame::runSelected() {
@@ -245,7 +207,7 @@ bool LauncherFrame::runMaker(size_t index) {
     Maker& m = makers_[index];
     Presenter* previous = setPresenter(presenter_.get());
     CString text;
-    const int result = m.create(text);
+    const int result = m.plugin.create(text);
     setPresenter(previous);
     lastText_ = result == 1 ? text : CString();
     if (result != 1) {

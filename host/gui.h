@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/cstring.h"
+#include "platform/plugin.h"
 
 #include <functional>
 #include <memory>
@@ -46,9 +47,7 @@ std::string withModelExtension(const std::string& path, int filterIndex);
 struct Maker {
     std::string file;
     MakerName name;
-    void* handle = nullptr;
-    CString (*getName)() = nullptr;
-    int (*create)(CString&) = nullptr;
+    korvane::MakerPlugin plugin;
 };
 
 // The window that shows a finished model text.

@@ -1,15 +1,14 @@
-// korvane-host: the command-line stand-in for the host design program. It loads maker plug-ins with
-// dlopen and calls only their two exports.
+// korvane-host: the command-line stand-in for the host design program. It loads maker plug-ins and
+// calls only their two exports.
 #include "platform/cstring.h"
 #include "platform/format.h"
+#include "platform/plugin.h"
 #include "platform/resources.h"
 #include "platform/scripted.h"
 
 #ifdef KORVANE_HOST_GUI
 #include "gui.h"
 #endif
-
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -23,9 +22,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-using NameFn = CString (*)();
-using CreateFn = int (*)(CString&);
 
 struct PluginFile {
     std::string name; // deliverable name: the file name without ".so"
@@ -71,31 +67,10 @@ std::vector<PluginFile> findPlugins() {
     return found;
 }
 
-struct Loaded {
-    void* handle = nullptr;
-    NameFn name = nullptr;
-    CreateFn create = nullptr;
-    ~Loaded() {
-        if (handle) dlclose(handle);
-    }
-};
-
-bool load(const PluginFile& p, Loaded& out, std::string& error) {
-    out.handle = dlopen(p.path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!out.handle) {
-        const char* e = dlerror();
-        error = korvane::format("plug-in %s (%s) cannot be loaded: %s", p.name.c_str(), p.path.c_str(),
-                                e ? e : "?");
-        return false;
-    }
-    out.name = reinterpret_cast<NameFn>(dlsym(out.handle, "GetModelMakerName"));
-    out.create = reinterpret_cast<CreateFn>(dlsym(out.handle, "CreateModelMaker"));
-    if (!out.name || !out.create) {
-        error = korvane::format("plug-in %s (%s) does not export %s", p.name.c_str(), p.path.c_str(),
-                                !out.name ? "GetModelMakerName" : "CreateModelMaker");
-        return false;
-    }
-    return true;
+bool load(const PluginFile& p, korvane::MakerPlugin& out, std::string& error) {
+    if (out.load(p.path.string())) return true;
+    error = korvane::format("plug-in %s: %s", p.name.c_str(), out.error().c_str());
+    return false;
 }
 
 int usage() {
@@ -112,7 +87,7 @@ int usage() {
 int list() {
     int status = 0;
     for (const auto& p : findPlugins()) {
-        Loaded l;
+        korvane::MakerPlugin l;
         std::string error;
         if (!load(p, l, error)) {
             std::fprintf(stderr, "korvane-host: %s\n", error.c_str());
@@ -182,13 +157,16 @@ int run(int argc, char** argv) {
         std::fprintf(stderr, "korvane-host: no plug-in named %s\n", wanted.c_str());
         return 2;
     }
-    Loaded l;
+    korvane::MakerPlugin l;
     if (!load(*it, l, error)) {
         std::fprintf(stderr, "korvane-host: %s\n", error.c_str());
         return 2;
     }
 
     ScriptedPresenter script(std::move(steps));
+    // An explicit --ok is the user's only OK: a question it raised and that was declined is not
+    // asked again when the steps run out.
+    script.pressOkAtEndAfterOk = false;
     script.onMessageBox = [](const RecordedMessageBox& b) {
         const char* answer = b.answer == IDYES      ? "Yes"
                              : b.answer == IDNO     ? "No"

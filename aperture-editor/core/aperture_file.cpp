@@ -367,43 +367,4 @@ std::string nameUnfitForSaving(const std::string& name) {
     return {};
 }
 
-bool writeFileAtomically(const std::string& path, const std::string& text, std::string& error) {
-    std::string tmp = path + ".XXXXXX";
-    std::vector<char> name(tmp.begin(), tmp.end());
-    name.push_back('\0');
-    int fd = mkstemp(name.data());
-    if (fd < 0) {
-        error = korvane::format("cannot write beside %s: %s", path.c_str(), std::strerror(errno));
-        return false;
-    }
-    const char* p = text.data();
-    std::size_t left = text.size();
-    bool ok = true;
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            ok = false;
-            break;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    int saved = errno;
-    if (ok && ::fsync(fd) != 0) ok = false, saved = errno;
-    // mkstemp makes the file private; give it the usual permissions of a new document.
-    if (ok) {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(fd, 0666 & ~mask);
-    }
-    if (::close(fd) != 0 && ok) ok = false, saved = errno;
-    if (ok && std::rename(name.data(), path.c_str()) != 0) ok = false, saved = errno;
-    if (!ok) {
-        ::unlink(name.data());
-        error = korvane::format("cannot save %s: %s", path.c_str(), std::strerror(saved));
-    }
-    return ok;
-}
-
 } // namespace lumbra

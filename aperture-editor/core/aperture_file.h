@@ -50,9 +50,6 @@ std::string writeApertureText(ApertureRecord& a);
 // with "#" for a comment and one starting with "$End" for the end of the section); empty when it would.
 std::string nameUnfitForSaving(const std::string& name);
 
-// Writes text beside path and renames it over path, so a failed save leaves the old file whole.
-bool writeFileAtomically(const std::string& path, const std::string& text, std::string& error);
-
 // Hexadecimal as the file holds it: 32-bit two's complement, lower case, no prefix or padding.
 std::string hexWord(std::int32_t v);
 

@@ -1,5 +1,6 @@
 #include "document.h"
 
+#include "platform/atomic_file.h"
 #include "platform/format.h"
 
 #include <cerrno>
@@ -34,6 +35,7 @@ bool CLumbraDoc::OnOpenDocument(const std::string& path) {
     if (!f) return fail(korvane::format("Cannot open %s: %s", path.c_str(), std::strerror(errno)));
     ScanResult scan = scanApertureFile(f.get());
     catalog_ = scan.catalog;
+    aperturesInFile_ = scan.aperturesInFile;
     if (!scan.ok()) return fail(korvane::format("%s: %s", path.c_str(), scan.error.c_str()));
     // No header or no aperture: nothing opens, and nothing needs saying.
     if (catalog_.empty()) return false;
@@ -73,7 +75,7 @@ bool CLumbraDoc::OnSaveDocument(const std::string& path) {
                             "sizes may have at most %zu characters",
                             kMaxLineLength));
     if (std::string why = nameUnfitForSaving(aperture_.name()); !why.empty()) return fail(why);
-    if (!writeFileAtomically(path, text, error)) return fail(error);
+    if (!korvane::writeFileAtomically(path, text, error)) return fail(error);
     aperture_.setModified(false);
     return true;
 }

@@ -47,6 +47,8 @@ class CLumbraDoc {
     EditorMessages& messages() { return *messages_; }
     // The apertures found by the last open's scan.
     const std::vector<ApertureCatalogEntry>& catalog() const { return catalog_; }
+    // How many apertures that file holds (more than the catalogue when it is cut at its limit).
+    long aperturesInFile() const { return aperturesInFile_; }
     // Why the last open or save failed (empty when nothing was wrong with the file, e.g. no header).
     const std::string& lastError() const { return lastError_; }
 
@@ -58,6 +60,7 @@ class CLumbraDoc {
     ApertureChooser* chooser_;
     std::vector<DocumentObserver*> views_;
     std::vector<ApertureCatalogEntry> catalog_;
+    long aperturesInFile_ = 0;
     std::string lastError_;
 };
 

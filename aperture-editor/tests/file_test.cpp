@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 using namespace lumbra;
 using namespace lumbra::testing;
@@ -256,4 +257,103 @@ TEST(LumbraTool, CatalogAndConvert) {
     EXPECT_NE(std::system((tool + " convert /nonexistent 1 " + out + " 2>/dev/null").c_str()), 0);
     for (auto* p : {&in, &out, &listing})
         std::remove(p->c_str());
+}
+
+namespace {
+
+struct ToolRun {
+    int status = -1;
+    std::string out, err;
+};
+
+ToolRun runTool(const std::string& args) {
+    const std::string out = tempPath("tool-stdout"), err = tempPath("tool-stderr");
+    const int raw = std::system((std::string(LUMBRA_TOOL) + " " + args + " >" + out + " 2>" + err).c_str());
+    ToolRun r;
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.out = readAll(out);
+    r.err = readAll(err);
+    std::remove(out.c_str());
+    std::remove(err.c_str());
+    return r;
+}
+
+} // namespace
+
+TEST(LumbraTool, CatalogOfAFileWithoutAperturesOrWithAFaultListsNothing) {
+    struct Case {
+        std::string text;
+        std::string says;
+    } cases[] = {
+        {"", "holds no aperture"},
+        {std::string("\x7f"
+                     "ELF\x02\x01\x01") +
+             std::string(3, '\0') + "binary\xff\xfe",
+         "holds no aperture"},
+        {"$CustomApertureData\n", "holds no aperture"},
+        // The first aperture is sound, the second is not: no partial listing.
+        {"$CustomApertureData\ngood 0 0\n0\nbad 0 0\n1\n14\n", "expected 6 values"},
+    };
+    for (const auto& c : cases) {
+        const std::string in = writeTemp("catalog", c.text);
+        ToolRun r = runTool("catalog " + in);
+        EXPECT_EQ(r.status, 1) << c.says;
+        EXPECT_EQ(r.out, "") << c.says;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        std::remove(in.c_str());
+    }
+}
+
+TEST(LumbraTool, AnApertureBeyondTheListedOnesIsNotCalledMissing) {
+    std::string t = "$CustomApertureData\n";
+    for (int i = 0; i < 1000; ++i)
+        t += "a" + std::to_string(i) + " 0 0\n0\n";
+    const std::string in = writeTemp("many", t);
+    const std::string out = tempPath("many-out");
+    ToolRun beyond = runTool("convert " + in + " 999 " + out);
+    EXPECT_EQ(beyond.status, 1);
+    EXPECT_NE(beyond.err.find("aperture 999 is beyond the first 998"), std::string::npos) << beyond.err;
+    EXPECT_EQ(beyond.err.find("holds no aperture"), std::string::npos) << beyond.err;
+    ToolRun missing = runTool("convert " + in + " 1001 " + out);
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("holds no aperture 1001"), std::string::npos) << missing.err;
+    ToolRun listed = runTool("convert " + in + " 998 " + out);
+    EXPECT_EQ(listed.status, 0) << listed.err;
+    std::remove(in.c_str());
+    std::remove(out.c_str());
+}
+
+TEST(LumbraTool, ConvertWritesThroughLinksKeepsModesAndRefusesSpecialFiles) {
+    const std::string in = writeTemp("convert-in", kTwoApertures);
+    const std::string dir = tempPath("convert-dir");
+    ASSERT_EQ(::mkdir(dir.c_str(), 0755), 0);
+    const std::string real = dir + "/real.apt", link = dir + "/link.apt", fifo = dir + "/fifo.apt";
+    std::ofstream(real) << "old";
+    ASSERT_EQ(::chmod(real.c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("real.apt", link.c_str()), 0);
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+
+    ToolRun viaLink = runTool("convert " + in + " 2 " + link);
+    EXPECT_EQ(viaLink.status, 0) << viaLink.err;
+    struct stat st {};
+    ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    ASSERT_EQ(::stat(real.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_EQ(readAll(real).rfind("$CustomApertureData\nsecond ", 0), 0u);
+
+    ToolRun toFifo = runTool("convert " + in + " 2 " + fifo);
+    EXPECT_EQ(toFifo.status, 1);
+    EXPECT_NE(toFifo.err.find("is a FIFO"), std::string::npos) << toFifo.err;
+    ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+    ToolRun noFolder = runTool("convert " + in + " 2 " + dir + "/gone/x.apt");
+    EXPECT_EQ(noFolder.status, 1);
+    EXPECT_NE(noFolder.err.find("the folder " + dir + "/gone does not exist"), std::string::npos)
+        << noFolder.err;
+
+    for (const auto& p : {real, link, fifo, in})
+        std::remove(p.c_str());
+    EXPECT_EQ(::rmdir(dir.c_str()), 0) << "no temporary left in the folder";
 }

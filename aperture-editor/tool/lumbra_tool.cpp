@@ -46,12 +46,17 @@ int catalog(const char* path) {
         return 1;
     }
     lumbra::ScanResult r = lumbra::scanApertureFile(f.get());
-    for (const auto& e : r.catalog)
-        std::fputs(korvane::format("%s\t%.5lf\t%.5lf\n", e.name.c_str(), e.xSize, e.ySize).c_str(), stdout);
+    // A refused file lists nothing: a partial listing would pass for the whole of it.
     if (!r.ok()) {
         std::fprintf(stderr, "lumbra-tool: %s: %s\n", path, r.error.c_str());
         return 1;
     }
+    if (r.catalog.empty()) {
+        std::fprintf(stderr, "lumbra-tool: %s holds no aperture\n", path);
+        return 1;
+    }
+    for (const auto& e : r.catalog)
+        std::fputs(korvane::format("%s\t%.5lf\t%.5lf\n", e.name.c_str(), e.xSize, e.ySize).c_str(), stdout);
     if (r.aperturesInFile > lumbra::kCatalogRows)
         std::fprintf(stderr, "lumbra-tool: %s holds %ld apertures; only the first %d are listed\n", path,
                      r.aperturesInFile, lumbra::kCatalogRows);
@@ -71,8 +76,14 @@ int convert(const char* path, const char* kText, const char* out) {
     doc.OnNewDocument();
     if (!doc.OnOpenDocument(path)) {
         if (doc.lastError().empty()) {
-            if (doc.catalog().empty())
+            const long listed = static_cast<long>(doc.catalog().size());
+            if (listed == 0)
                 std::fprintf(stderr, "lumbra-tool: %s holds no aperture\n", path);
+            else if (k > listed && k <= doc.aperturesInFile())
+                std::fprintf(stderr,
+                             "lumbra-tool: %s: aperture %ld is beyond the first %ld, the only ones that "
+                             "can be chosen\n",
+                             path, k, listed);
             else
                 std::fprintf(stderr, "lumbra-tool: %s holds no aperture %ld\n", path, k);
         }

@@ -88,6 +88,7 @@ TEST(Host, RefusedStepsAndBadInputExitTwoWithNothingOnStdout) {
         {"run soskin --answer maybe", "yes or no"},
         {"run nosuchmaker", "no plug-in named nosuchmaker"},
         {"run soskin --script /nonexistent/script", "cannot be read"},
+        {"run soskin --script /tmp", "script /tmp is a folder, not a file"},
         {"frobnicate", "usage"},
     };
     for (const auto& c : cases) {
@@ -96,6 +97,22 @@ TEST(Host, RefusedStepsAndBadInputExitTwoWithNothingOnStdout) {
         EXPECT_TRUE(r.out.empty()) << c.args;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << ": " << r.err;
     }
+}
+
+TEST(Host, AnExplicitOkIsPressedOnlyOnce) {
+    // Brannock asks whether to use zero resistances; declined, the sheet stays open and is cancelled.
+    Result r = host("run brannock --set 1:9223=1 --ok --answer no");
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_TRUE(r.out.empty());
+    size_t questions = 0;
+    for (size_t at = r.err.find("message box:"); at != std::string::npos;
+         at = r.err.find("message box:", at + 1))
+        ++questions;
+    EXPECT_EQ(questions, 1u) << r.err;
+    // Without --ok the host presses OK once at the end.
+    Result e = host("run brannock --set 1:9223=1 --answer yes");
+    EXPECT_EQ(e.status, 0) << e.err;
+    EXPECT_NE(e.out.find("RD = 0.000e+000 RS = 0.000e+000"), std::string::npos);
 }
 
 TEST(Host, MessageBoxesAndHelpGoToStandardError) {

@@ -1,9 +1,7 @@
 // The plug-ins the build put next to the test programs, loaded as the host loads them.
 #pragma once
 
-#include "platform/cstring.h"
-
-#include <dlfcn.h>
+#include "platform/plugin.h"
 
 #include <filesystem>
 #include <memory>
@@ -20,22 +18,11 @@ inline std::filesystem::path path(const std::string& deliverable) {
     return folder() / (deliverable + ".so");
 }
 
-struct Plugin {
-    void* handle = nullptr;
-    CString (*name)() = nullptr;
-    int (*create)(CString&) = nullptr;
-    ~Plugin() {
-        if (handle) dlclose(handle);
-    }
-};
+using Plugin = korvane::MakerPlugin;
 
 inline std::unique_ptr<Plugin> load(const std::string& deliverable) {
     auto p = std::make_unique<Plugin>();
-    p->handle = dlopen(path(deliverable).c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!p->handle) return nullptr;
-    p->name = reinterpret_cast<CString (*)()>(dlsym(p->handle, "GetModelMakerName"));
-    p->create = reinterpret_cast<int (*)(CString&)>(dlsym(p->handle, "CreateModelMaker"));
-    if (!p->name || !p->create) return nullptr;
+    if (!p->load(path(deliverable).string())) return nullptr;
     return p;
 }
 

@@ -1,11 +1,11 @@
 #include "platform/scripted.h"
 
 #include "platform/format.h"
+#include "platform/line_reader.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <fstream>
 
 namespace {
 
@@ -34,7 +34,7 @@ std::optional<ScriptStep> parseScriptStep(const std::string& verb, const std::st
     step.source = arg.empty() ? verb : verb + " " + arg;
     using K = ScriptStep::Kind;
     auto bad = [&](const char* what) {
-        error = korvane::format("step '%s': %s", step.source.c_str(), what);
+        error = korvane::format("step '%s': %s", korvane::clipForMessage(step.source, 60).c_str(), what);
         return std::nullopt;
     };
     if (verb == "set" || verb == "select") {
@@ -97,16 +97,14 @@ std::optional<ScriptStep> parseScriptStep(const std::string& verb, const std::st
 }
 
 bool readScriptFile(const std::string& path, std::vector<ScriptStep>& steps, std::string& error) {
-    std::ifstream in(path);
-    if (!in) {
-        error = korvane::format("script %s cannot be read", path.c_str());
+    korvane::LineReader in;
+    if (!in.open(path, kScriptLimits)) {
+        error = in.error();
         return false;
     }
     std::string line;
-    int number = 0;
-    while (std::getline(in, line)) {
-        ++number;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+    korvane::LineReader::Result got;
+    while ((got = in.next(line)) == korvane::LineReader::Result::Line) {
         size_t b = line.find_first_not_of(" \t");
         if (b == std::string::npos || line[b] == '#') continue;
         line = line.substr(b);
@@ -119,10 +117,14 @@ bool readScriptFile(const std::string& path, std::vector<ScriptStep>& steps, std
         }
         auto step = parseScriptStep(verb, arg, error);
         if (!step) {
-            error = korvane::format("%s line %d: %s", path.c_str(), number, error.c_str());
+            error = korvane::format("%s line %d: %s", path.c_str(), in.lineNumber(), error.c_str());
             return false;
         }
         steps.push_back(*step);
+    }
+    if (got == korvane::LineReader::Result::Error) {
+        error = in.error();
+        return false;
     }
     return true;
 }
@@ -251,8 +253,8 @@ bool ScriptedPresenter::apply(CModalWindow& window, const ScriptStep& step, std:
         c->SetFocus();
         EditVerdict v = c->userEdit(step.text.c_str());
         if (!v.accepted)
-            why = korvane::format("control %d refused \"%s\": %s", step.id, step.text.c_str(),
-                                  v.reason.c_str());
+            why = korvane::format("control %d refused \"%s\": %s", step.id,
+                                  korvane::clipForMessage(step.text).c_str(), v.reason.c_str());
         return v.accepted;
     }
     case K::Click:
@@ -279,7 +281,7 @@ bool ScriptedPresenter::apply(CModalWindow& window, const ScriptStep& step, std:
         EditVerdict v = c->userEditCell(step.row, step.col, step.text.c_str());
         if (!v.accepted)
             why = korvane::format("control %d cell %d,%d refused \"%s\": %s", step.id, step.row, step.col,
-                                  step.text.c_str(), v.reason.c_str());
+                                  korvane::clipForMessage(step.text).c_str(), v.reason.c_str());
         return v.accepted;
     }
     default:
@@ -289,19 +291,22 @@ bool ScriptedPresenter::apply(CModalWindow& window, const ScriptStep& step, std:
 
 int ScriptedPresenter::runModal(CModalWindow& window) {
     fireTimers(window);
+    bool pressedOk = false;
     while (!window.ended() && !steps_.empty()) {
         ScriptStep step = steps_.front();
         steps_.pop_front();
         std::string why;
         if (!apply(window, step, why)) {
-            refusal_ = korvane::format("step '%s' refused: %s", step.source.c_str(), why.c_str());
+            refusal_ = korvane::format("step '%s' refused: %s",
+                                       korvane::clipForMessage(step.source, 60).c_str(), why.c_str());
             window.EndDialog(IDCANCEL);
             break;
         }
+        if (step.kind == ScriptStep::Kind::Ok) pressedOk = true;
         if (afterStep) afterStep(window, step);
         fireTimers(window);
     }
-    if (!window.ended() && pressOkAtEnd) {
+    if (!window.ended() && pressOkAtEnd && (pressOkAtEndAfterOk || !pressedOk)) {
         window.pressButton(IDOK);
         fireTimers(window);
     }

@@ -155,6 +155,34 @@ TEST_F(WindowTest, PeriodicTimerCannotSpinForever) {
     EXPECT_GE(d.log.size(), 50u);
 }
 
+TEST_F(WindowTest, TheOkAtTheEndIsNotARepeatOfTheScriptsOk) {
+    // OK asks a question; No keeps the window open.
+    struct Asking : TestDialog {
+        void OnOK() override {
+            if (AfxMessageBox("Save anyway?", MB_YESNO) == IDYES) TestDialog::OnOK();
+        }
+    };
+    struct Case {
+        bool afterOk;
+        std::initializer_list<std::pair<const char*, const char*>> steps;
+        int result;
+        size_t questions;
+    } cases[] = {
+        {false, {{"ok", ""}, {"answer", "no"}}, IDCANCEL, 1},             // the script's OK only
+        {false, {{"answer", "no"}}, IDCANCEL, 1},                         // the OK at the end only
+        {false, {{"ok", ""}, {"ok", ""}, {"answer", "no"}}, IDCANCEL, 2}, // each OK of the script
+        {false, {{"ok", ""}, {"answer", "yes"}}, IDOK, 1},
+        {true, {{"answer", "no"}, {"answer", "yes"}, {"ok", ""}}, IDOK, 2}, // the end repeats it
+    };
+    for (const auto& c : cases) {
+        Asking d;
+        ScriptedPresenter s(steps(c.steps));
+        s.pressOkAtEndAfterOk = c.afterOk;
+        EXPECT_EQ(run(d, s), c.result);
+        EXPECT_EQ(s.messageBoxes().size(), c.questions);
+    }
+}
+
 TEST(RegisteredMessages, SameNameSameNumber) {
     UINT a = RegisterWindowMessage("User_Def_Data_Changed");
     EXPECT_GE(a, 0xC000u);

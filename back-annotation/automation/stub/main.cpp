@@ -3,6 +3,7 @@
 #include "stub.h"
 
 #include "automation/service.h"
+#include "platform/atomic_file.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -27,14 +28,10 @@ void usage() {
 }
 
 bool writeAtomic(const std::string& path, const std::string& data) {
-    std::string tmp = path + ".tmpXXXXXX";
-    int fd = ::mkstemp(tmp.data());
-    if (fd < 0) return false;
-    bool ok = ::write(fd, data.data(), data.size()) == static_cast<ssize_t>(data.size());
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(tmp.c_str(), path.c_str()) == 0;
-    if (!ok) ::unlink(tmp.c_str());
-    return ok;
+    std::string error;
+    if (korvane::writeFileAtomically(path, data, error)) return true;
+    std::cerr << error << "\n";
+    return false;
 }
 
 bool parseIds(const std::string& list, std::set<std::int32_t>& out) {

@@ -1,7 +1,5 @@
 #include "makertest/plugin.h"
 
-#include <dlfcn.h>
-
 #include <stdexcept>
 
 namespace makertest {
@@ -19,35 +17,22 @@ std::vector<ScriptStep> steps(const std::vector<std::string>& lines) {
 }
 
 Plugin::Plugin(const std::string& deliverable) {
-    std::string path = std::string(KORVANE_PLUGIN_DIR) + "/" + deliverable + ".so";
-    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle_) {
-        const char* e = dlerror();
-        error_ = e ? e : "cannot load";
-        return;
-    }
-    name_ = reinterpret_cast<CString (*)()>(dlsym(handle_, "GetModelMakerName"));
-    create_ = reinterpret_cast<int (*)(CString&)>(dlsym(handle_, "CreateModelMaker"));
-    if (!name_ || !create_) error_ = "missing export";
-}
-
-Plugin::~Plugin() {
-    if (handle_) dlclose(handle_);
+    plugin_.load(std::string(KORVANE_PLUGIN_DIR) + "/" + deliverable + ".so");
 }
 
 CString Plugin::name() const {
-    return name_ ? name_() : CString();
+    return plugin_.name();
 }
 
 Outcome Plugin::run(const std::vector<std::string>& lines, const std::string& initialText,
                     Inspector inspect) const {
     Outcome o;
-    if (!create_) return o;
+    if (!plugin_.loaded()) return o;
     ScriptedPresenter script(steps(lines));
     script.afterStep = std::move(inspect);
     Presenter* previous = setPresenter(&script);
     CString text(initialText);
-    o.result = create_(text);
+    o.result = plugin_.create(text);
     setPresenter(previous);
     o.text = text.str();
     o.boxes = script.messageBoxes();

@@ -1,12 +1,15 @@
 #include "database/Sample.h"
 
 #include "database/Database.h"
+#include "platform/atomic_file.h"
 #include "platform/format.h"
 
 #include <sqlite3.h>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <random>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace korvane_db {
@@ -156,8 +159,14 @@ void CreateComponentDatabase(const std::string& path) {
 }
 
 SampleCounts WriteSampleDatabase(const std::string& path, const SampleOptions& o) {
-    // Built beside the target and renamed over it, so that an interrupted run leaves no half file.
-    std::string temp = path + ".part";
+    // Built beside the target and renamed over it, so that an interrupted run leaves no half file. A
+    // link is followed and only a regular file is replaced, as every save does.
+    std::string target, reason;
+    bool exists = false;
+    unsigned mode = 0;
+    if (!korvane::resolveSaveTarget(path, target, exists, mode, reason))
+        throw CDatabaseException(SQLITE_CANTOPEN, path + " cannot be written: " + reason);
+    std::string temp = target + ".part";
     std::remove(temp.c_str());
     SampleCounts n;
     try {
@@ -261,9 +270,15 @@ SampleCounts WriteSampleDatabase(const std::string& path, const SampleOptions& o
         std::remove(temp.c_str());
         throw;
     }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+    // The engine wrote without syncing; the file reaches the disk before it takes the target's place.
+    bool synced = false;
+    if (int fd = ::open(temp.c_str(), O_RDWR | O_CLOEXEC); fd >= 0) {
+        synced = (!exists || ::fchmod(fd, static_cast<mode_t>(mode)) == 0) && ::fsync(fd) == 0;
+        synced = ::close(fd) == 0 && synced;
+    }
+    if (!synced || std::rename(temp.c_str(), target.c_str()) != 0) {
         std::remove(temp.c_str());
-        throw CDatabaseException(SQLITE_IOERR, "cannot rename " + temp + " to " + path);
+        throw CDatabaseException(SQLITE_IOERR, "cannot rename " + temp + " to " + target);
     }
     return n;
 }

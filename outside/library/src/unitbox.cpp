@@ -1,6 +1,7 @@
 #include "library/unitbox.h"
 
 #include "platform/format.h"
+#include "platform/line_reader.h"
 #include "platform/presenter.h"
 
 #include <cerrno>
@@ -193,19 +194,48 @@ std::string CUserDefValueSpinUnitBox::displayText(double value) const {
     return unit.empty() ? number : number + " " + unit;
 }
 
+std::string CUserDefValueSpinUnitBox::boundText(double bound, bool upper) const {
+    // Shown with the box's decimals, a bound such as 999999999999999 would round to "1000 T", which
+    // the box then refuses. Take the nearest printed value, or else the next one towards the inside of
+    // the range, that the box accepts when typed back.
+    const double scale = CUnitValue::prefixScale(bestPrefix(bound));
+    const double mantissa = bound / scale;
+    if (!std::isfinite(mantissa) || std::fabs(mantissa) >= 1e6) return displayText(bound);
+    const double f = std::pow(10.0, std::max(m_nDigits, 0) + 3);
+    const double scaled = mantissa * f;
+    const double inward = upper ? std::floor(scaled) : std::ceil(scaled);
+    const double step = upper ? -1.0 : 1.0;
+    for (double candidate : {std::round(scaled), inward, inward + step, inward + 2 * step}) {
+        std::string text = displayText(candidate / f * scale);
+        double back = 0.0;
+        std::string why;
+        if (parse(text, back, why) && (upper ? back <= bound : back >= bound)) return text;
+    }
+    return displayText(bound);
+}
+
 bool CUserDefValueSpinUnitBox::parse(const std::string& text, double& value, std::string& reason) const {
     std::string s = trim(text);
     if (s.empty()) {
         reason = "Enter a number.";
         return false;
     }
+    // Hexadecimal ("0x10") is not a way people write a data-sheet value; strtod would take it.
+    const size_t digits = s.find_first_not_of("+-");
+    const bool hex = digits != std::string::npos && s.size() > digits + 1 && s[digits] == '0' &&
+                     (s[digits + 1] == 'x' || s[digits + 1] == 'X');
     const char* begin = s.c_str();
     char* end = nullptr;
     errno = 0;
     double number = std::strtod(begin, &end);
-    if (end == begin || std::isnan(number) || std::isinf(number)) {
-        reason = korvane::format("\"%s\" is not a number. Type a value such as 2.5, 2.5m or 2.5 m%s.",
-                                 s.c_str(), m_strUnitName.GetString());
+    // A number too large for a double ("1e400") is still a number: the range check refuses it.
+    const bool overflow = errno == ERANGE && std::isinf(number);
+    if (hex || end == begin || std::isnan(number) || (std::isinf(number) && !overflow)) {
+        const std::string example = m_bNoUnit || m_strUnitName.IsEmpty()
+                                        ? std::string("2.5")
+                                        : korvane::format("2.5, 2.5m or 2.5 m%s", m_strUnitName.GetString());
+        reason = korvane::format("\"%s\" is not a number. Type a value such as %s.",
+                                 korvane::clipForMessage(s).c_str(), example.c_str());
         return false;
     }
     std::string rest = trim(std::string(end));
@@ -216,23 +246,21 @@ bool CUserDefValueSpinUnitBox::parse(const std::string& text, double& value, std
         int p = prefixAt(rest, len);
         std::string after = p >= 0 ? trim(rest.substr(len)) : rest;
         if (p < 0 || !(after.empty() || (!unit.empty() && unitMatches(after, unit)))) {
-            reason = korvane::format("\"%s\" is not a number with a known unit%s%s.", s.c_str(),
-                                     unit.empty() ? "" : " of ", unit.c_str());
+            reason =
+                korvane::format("\"%s\" is not a number with a known unit%s%s.",
+                                korvane::clipForMessage(s).c_str(), unit.empty() ? "" : " of ", unit.c_str());
             return false;
         }
         scale = CUnitValue::prefixScale(p);
     }
+    // An infinite product is out of every box's range and is refused there, with the range.
     value = number * scale;
-    if (!std::isfinite(value)) {
-        reason = korvane::format("\"%s\" is too large.", s.c_str());
-        return false;
-    }
     return true;
 }
 
 EditVerdict CUserDefValueSpinUnitBox::accept(double value) {
-    if (!(value >= m_dMinValue && value <= m_dMaxValue)) {
-        std::string lo = displayText(m_dMinValue), hi = displayText(m_dMaxValue);
+    if (!std::isfinite(value) || !(value >= m_dMinValue && value <= m_dMaxValue)) {
+        std::string lo = boundText(m_dMinValue, false), hi = boundText(m_dMaxValue, true);
         std::string why = korvane::format("The value must lie between %s and %s.", lo.c_str(), hi.c_str());
         if (edit_) edit_->SetWindowText(displayText(value_).c_str());
         ShowMessageBox(why.c_str(), "", MB_OK | MB_ICONEXCLAMATION);

@@ -109,6 +109,80 @@ TEST(UnitBoxDisplay, CountBoxWithoutUnitShowsAPlainInteger) {
     EXPECT_EQ(box.displayText(3.3), "3.3");
 }
 
+TEST_F(BoxFixture, RefusalsTellWhatWouldBeAccepted) {
+    struct Case {
+        const char* typed;
+        const char* says;
+    } cases[] = {
+        // Too large for a double is out of range, not "not a number".
+        {"1e400", "The value must lie between "},
+        {"-1e400", "The value must lie between "},
+        {"1e308T", "The value must lie between "},
+        {"1e308", "The value must lie between "},
+        // Hexadecimal is not taken as a value.
+        {"0x10", "\"0x10\" is not a number. Type a value such as 2.5, 2.5m or 2.5 mA."},
+        {"-0X1p3", "is not a number"},
+        {"inf", "is not a number"},
+    };
+    for (const auto& c : cases) {
+        box.SetValue(0.5);
+        EditVerdict v = type(c.typed);
+        EXPECT_FALSE(v.accepted) << c.typed;
+        EXPECT_NE(v.reason.find(c.says), std::string::npos) << c.typed << ": " << v.reason;
+        EXPECT_DOUBLE_EQ(box.GetValue(), 0.5) << c.typed;
+    }
+}
+
+TEST_F(BoxFixture, TheRangeMessagePrintsBoundsTheBoxAccepts) {
+    const std::string lead = "The value must lie between ";
+    struct Case {
+        double min, max;
+        const char* tooHigh;
+    } cases[] = {
+        {-1e15, 999999999999999.0, "1000T"}, // a maximum just under 1000 T
+        {1.0000004e-3, 2.0, "3"},            // a minimum just over a printed step
+        {1e-15, 1e3, "2k"},
+        {-2.5e-3, 0.1, "1"},
+    };
+    for (const auto& c : cases) {
+        box.m_dMinValue = c.min;
+        box.m_dMaxValue = c.max;
+        box.SetValue(c.max);
+        EditVerdict v = type(c.tooHigh);
+        ASSERT_FALSE(v.accepted) << c.tooHigh;
+        ASSERT_EQ(v.reason.rfind(lead, 0), 0u) << v.reason;
+        const size_t and_ = v.reason.find(" and ");
+        ASSERT_NE(and_, std::string::npos) << v.reason;
+        const std::string lo = v.reason.substr(lead.size(), and_ - lead.size());
+        const std::string hi = v.reason.substr(and_ + 5, v.reason.size() - and_ - 6);
+        // Both printed bounds are values the box takes.
+        EXPECT_TRUE(type(lo.c_str()).accepted) << v.reason;
+        EXPECT_TRUE(type(hi.c_str()).accepted) << v.reason;
+    }
+    box.m_dMinValue = -1e15;
+    box.m_dMaxValue = 999999999999999.0;
+    EXPECT_EQ(type("1000T").reason, "The value must lie between -1000 TA and 999.999999 TA.");
+}
+
+TEST(UnitBoxMessages, ABoxWithoutUnitOffersNoUnitInItsExample) {
+    CWnd window;
+    window.addControl({9202, ControlKind::Edit, "", {}, 0});
+    ScriptedPresenter quiet{{}};
+    Presenter* previous = setPresenter(&quiet);
+    CUserDefValueSpinUnitBox box;
+    box.Create(9202, 0, 4, 4, 0.0, 1.0, 20, &window, 3, false, true, 0, 1.0, true);
+    box.ResetUnitCharIndex(4, 4);
+    box.m_bNoUnit = true;
+    box.m_dMinValue = 1;
+    box.m_dMaxValue = 10;
+    box.SetValue(5);
+    EditVerdict v = window.GetDlgItem(9202)->userEdit("abc");
+    setPresenter(previous);
+    EXPECT_FALSE(v.accepted);
+    EXPECT_NE(v.reason.find("Type a value such as 2.5."), std::string::npos) << v.reason;
+    EXPECT_EQ(v.reason.find(" m"), std::string::npos) << v.reason;
+}
+
 TEST(UnitNames, KindsTheMakersUse) {
     EXPECT_EQ(CUnitValue::get_unit_string_name(0), "");
     EXPECT_EQ(CUnitValue::get_unit_string_name(2), "V");

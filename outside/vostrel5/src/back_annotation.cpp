@@ -2,9 +2,10 @@
 
 #include "vostrel5/change_log.h"
 
+#include "platform/line_reader.h"
+
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -41,19 +42,18 @@ void CBackAnnotationManager::Read(const std::string& path) {
         Fail(kCannotRead, "Cannot open the layout change log \"" + path + "\": it is not a file.");
         return;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        Fail(kCannotRead,
-             "Cannot open the layout change log \"" + path + "\": " + std::strerror(errno) + ".");
+    korvane::LineReader in;
+    if (!in.open(path, vostrel5::kChangeLogLimits)) {
+        Fail(kCannotRead, "Cannot open the layout change log \"" + path + "\": " + in.error() + ".");
         return;
     }
     auto where = [&](int line) { return path + ", line " + std::to_string(line) + ": "; };
     std::string line;
     int lineNo = 0;
     bool haveVersion = false;
-    while (std::getline(in, line)) {
+    korvane::LineReader::Result got;
+    while ((got = in.next(line)) == korvane::LineReader::Result::Line) {
         ++lineNo;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
         if (!haveVersion) {
             std::istringstream first(line);
             std::string magic, version, extra;
@@ -65,7 +65,8 @@ void CBackAnnotationManager::Read(const std::string& path) {
                 return;
             }
             if (version != std::to_string(vostrel5::kLogVersion)) {
-                Fail(kUnknownVersion, where(lineNo) + "the log is of version \"" + version +
+                Fail(kUnknownVersion, where(lineNo) + "the log is of version \"" +
+                                          korvane::clipForMessage(version) +
                                           "\"; this library reads version " +
                                           std::to_string(vostrel5::kLogVersion) + " only.");
                 return;
@@ -84,7 +85,8 @@ void CBackAnnotationManager::Read(const std::string& path) {
         std::string idText = line.substr(at, tab == std::string::npos ? std::string::npos : tab - at);
         if (idText.empty() || idText.find_first_not_of("0123456789") != std::string::npos ||
             vostrel5::ChangeId(idText) < 0) {
-            Fail(kMalformed, where(lineNo) + "\"" + idText + "\" is not an action id.");
+            Fail(kMalformed,
+                 where(lineNo) + "\"" + korvane::clipForMessage(idText) + "\" is not an action id.");
             return;
         }
         e.record.id_ = vostrel5::ChangeId(idText);
@@ -103,9 +105,8 @@ void CBackAnnotationManager::Read(const std::string& path) {
         }
         entries_.push_back(std::move(e));
     }
-    if (in.bad()) {
-        Fail(kCannotRead,
-             "Cannot read the layout change log \"" + path + "\": " + std::strerror(errno) + ".");
+    if (got == korvane::LineReader::Result::Error) {
+        Fail(kCannotRead, "Cannot read the layout change log \"" + path + "\": " + in.error() + ".");
         return;
     }
     if (!haveVersion)

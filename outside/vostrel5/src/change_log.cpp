@@ -162,7 +162,7 @@ bool ParseDescription(const std::string& text, std::vector<LogRecord>& records, 
         }
         r.id = ChangeId(words[0]);
         if (r.id < 0) {
-            error = "line " + std::to_string(lineNo) + ": \"" + words[0] +
+            error = "line " + std::to_string(lineNo) + ": \"" + korvane::clipForMessage(words[0]) +
                     "\" is neither a change name nor an id";
             return false;
         }

@@ -3,13 +3,13 @@
 //   vostrel5-mklog [--version N] DESCRIPTION|- LOG
 #include "vostrel5/change_log.h"
 
-#include <cstdio>
+#include "platform/atomic_file.h"
+#include "platform/line_reader.h"
+
+#include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <iostream>
-#include <sstream>
 #include <string>
-#include <unistd.h>
 
 int main(int argc, char** argv) {
     int version = vostrel5::kLogVersion;
@@ -22,39 +22,33 @@ int main(int argc, char** argv) {
         std::cerr << "usage: vostrel5-mklog [--version N] DESCRIPTION|- LOG\n";
         return 2;
     }
-    std::stringstream text;
-    if (std::strcmp(argv[arg], "-") == 0) {
-        text << std::cin.rdbuf();
-    } else {
-        std::ifstream in(argv[arg], std::ios::binary);
-        if (!in) {
-            std::cerr << argv[arg] << ": " << std::strerror(errno) << "\n";
-            return 1;
-        }
-        text << in.rdbuf();
+    // Read line by line under the description caps, so a huge file without line breaks is refused
+    // early instead of being held whole.
+    korvane::LineReader in;
+    const bool fromStdin = std::strcmp(argv[arg], "-") == 0;
+    if (!(fromStdin ? in.attach(0, "standard input", vostrel5::kDescriptionLimits)
+                    : in.open(argv[arg], vostrel5::kDescriptionLimits))) {
+        std::cerr << "vostrel5-mklog: " << in.error() << "\n";
+        return 1;
+    }
+    std::string text, line;
+    korvane::LineReader::Result got;
+    while ((got = in.next(line)) == korvane::LineReader::Result::Line) {
+        text += line;
+        text += '\n';
+    }
+    if (got == korvane::LineReader::Result::Error) {
+        std::cerr << "vostrel5-mklog: " << in.error() << "\n";
+        return 1;
     }
     std::vector<vostrel5::LogRecord> records;
     std::string error;
-    if (!vostrel5::ParseDescription(text.str(), records, error)) {
+    if (!vostrel5::ParseDescription(text, records, error)) {
         std::cerr << argv[arg] << ", " << error << "\n";
         return 1;
     }
-    // Written beside the target, then renamed over it.
-    std::string target = argv[arg + 1];
-    std::string temp = target + ".tmp" + std::to_string(::getpid());
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << vostrel5::FormatLog(records, version);
-        out.flush();
-        if (!out) {
-            std::cerr << target << ": cannot be written\n";
-            std::remove(temp.c_str());
-            return 1;
-        }
-    }
-    if (std::rename(temp.c_str(), target.c_str()) != 0) {
-        std::cerr << target << ": " << std::strerror(errno) << "\n";
-        std::remove(temp.c_str());
+    if (!korvane::writeFileAtomically(argv[arg + 1], vostrel5::FormatLog(records, version), error)) {
+        std::cerr << "vostrel5-mklog: " << error << "\n";
         return 1;
     }
     return 0;

@@ -3,6 +3,7 @@
 // command, by the programs' scripted modes and by tests.
 #pragma once
 
+#include "platform/line_reader.h"
 #include "platform/presenter.h"
 
 #include <deque>
@@ -10,6 +11,9 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+// A step is a short line; a script of a million bytes already holds tens of thousands of steps.
+inline constexpr korvane::LineLimits kScriptLimits{4096, 1u << 20, "script"};
 
 struct ScriptStep {
     enum class Kind { Set, Click, Select, Cell, Answer, Ok, Cancel, HelpButton, ChooseFile };
@@ -29,7 +33,8 @@ std::optional<ScriptStep> parseScriptStep(const std::string& verb, const std::st
                                           std::string& error);
 
 // Reads steps from a script file, one a line ("set 2:9225=0.5", "click 1170", "answer yes"); blank lines
-// and lines starting with '#' are skipped. On a malformed line `error` names the file and line.
+// and lines starting with '#' are skipped. On a malformed line `error` names the file and line. A folder,
+// a line over kScriptLimits.maxLine characters or a file over kScriptLimits.maxBytes is refused.
 bool readScriptFile(const std::string& path, std::vector<ScriptStep>& steps, std::string& error);
 
 struct RecordedMessageBox {
@@ -58,6 +63,10 @@ class ScriptedPresenter : public Presenter {
     const std::optional<std::string>& refusal() const { return refusal_; }
     // Whether OK is pressed when the steps run out and the window is still open (the host's rule).
     bool pressOkAtEnd = true;
+    // Whether that OK is pressed even when the steps pressed OK on the window themselves. The host
+    // turns it off, so that a question declined after the script's OK is not asked a second time;
+    // test steps written as "answer no, answer yes, ok" rely on the second OK.
+    bool pressOkAtEndAfterOk = true;
     // Upper bound on timer deliveries in one modal run, so that a periodic timer cannot spin forever.
     int maxTimerTicks = 100000;
 

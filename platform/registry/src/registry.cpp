@@ -1,5 +1,7 @@
 #include "platform/registry.h"
 
+#include "platform/atomic_file.h"
+
 #include <ini.h>
 
 #include <algorithm>
@@ -299,26 +301,9 @@ Values loadValues(const fs::path& dir) {
     return values;
 }
 
-bool writeAll(int fd, const std::string& data) {
-    std::size_t done = 0;
-    while (done < data.size()) {
-        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 bool atomicWrite(const fs::path& target, const std::string& data) {
-    std::string tmp = target.string() + ".tmpXXXXXX";
-    int fd = ::mkstemp(tmp.data());
-    if (fd < 0) return false;
-    bool ok = writeAll(fd, data) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok) ok = ::rename(tmp.c_str(), target.c_str()) == 0;
-    if (!ok) ::unlink(tmp.c_str());
-    return ok;
+    std::string error;
+    return korvane::writeFileAtomically(target.string(), data, error);
 }
 
 bool saveValues(const fs::path& dir, const Values& values) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/cstring.h"
+#include "platform/plugin.h"
 #include "platform/scripted.h"
 
 #include <functional>
@@ -24,12 +25,11 @@ class Plugin {
   public:
     // `deliverable` is the file name without ".so" in the build's plug-in folder.
     explicit Plugin(const std::string& deliverable);
-    ~Plugin();
     Plugin(const Plugin&) = delete;
     Plugin& operator=(const Plugin&) = delete;
 
-    bool loaded() const { return handle_ != nullptr; }
-    const std::string& error() const { return error_; }
+    bool loaded() const { return plugin_.loaded(); }
+    const std::string& error() const { return plugin_.error(); }
     CString name() const;
     // Runs CreateModelMaker with steps written as in a host script ("set 9202=2", "click 501", …),
     // starting from `initialText` in the host's string.
@@ -39,10 +39,7 @@ class Plugin {
                 Inspector inspect = {}) const;
 
   private:
-    void* handle_ = nullptr;
-    std::string error_;
-    CString (*name_)() = nullptr;
-    int (*create_)(CString&) = nullptr;
+    korvane::MakerPlugin plugin_;
 };
 
 // Parses "verb argument" lines into steps; throws std::invalid_argument on a malformed one.

@@ -56,6 +56,8 @@ class CUserDefValueSpinUnitBox : public CUserDefValueSpinParent, public ValueBox
     int editId() const { return editId_; }
     // The text the box shows for a value ("2.5 mA").
     std::string displayText(double value) const;
+    // A range bound as the refusal message prints it: rounded towards the inside of the range.
+    std::string boundText(double bound, bool upper) const;
     // Parses typed text into a base-unit value; false with a reason when it is not a number.
     bool parse(const std::string& text, double& value, std::string& reason) const;
 

@@ -1,6 +1,8 @@
 // The change log's text form, for writing logs (tests, demonstrations) and for the reader.
 #pragma once
 
+#include "platform/line_reader.h"
+
 #include <string>
 #include <vector>
 
@@ -8,6 +10,12 @@ namespace vostrel5 {
 
 constexpr const char* kLogMagic = "vostrel5-change-log";
 constexpr int kLogVersion = 1;
+
+// Caps for reading a change log or a description of one: a record holds at most ten parameters the
+// schematic program keeps to 80 characters each, so 64 KiB a line leaves ample room for escapes and
+// unusual names; 64 MiB is over a million records, as for the item text format.
+inline constexpr korvane::LineLimits kChangeLogLimits{64 * 1024, 64u << 20, "change log"};
+inline constexpr korvane::LineLimits kDescriptionLimits{64 * 1024, 64u << 20, "description"};
 
 struct LogRecord {
     int id = 0;
