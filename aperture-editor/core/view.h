@@ -132,6 +132,9 @@ struct CommandHook {
     std::int32_t previewWidth = 0;
 };
 
+// Whether a click at a world point hits the primitive (the exact test a pick runs on its candidates).
+bool hitTest(const PrimitiveRecord& p, Point at);
+
 class CLumbraView : public DocumentObserver {
   public:
     CLumbraView(CLumbraDoc& doc, ViewFrame* frame = nullptr);
