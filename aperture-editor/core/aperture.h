@@ -52,6 +52,10 @@ struct PrimitiveRecord {
     Point referencePoint() const;
     // An exact copy whose origin is this primitive.
     std::unique_ptr<PrimitiveRecord> copy() const;
+
+    // Records come from large blocks rather than one heap allocation each (see aperture.cpp).
+    static void* operator new(std::size_t size);
+    static void operator delete(void* p, std::size_t size) noexcept;
 };
 
 using PrimitiveList = std::vector<std::unique_ptr<PrimitiveRecord>>;

@@ -343,28 +343,38 @@ class SectionWalker {
 
     // v holds the values of a checked primitive line.
     bool take(const std::int32_t* v, bool loading) {
-        PrimitiveRecord p;
+        if (!loading) return v[0] != AP_POLYGON || vertexLines(static_cast<long>(v[2]) + 1, nullptr);
+        auto p = std::make_unique<PrimitiveRecord>();
+        p->type = v[0];
+        p->polarity = v[1];
         switch (v[0]) {
         case AP_CIRCLE:
-            p = PrimitiveRecord::circle(v[2], {v[3], v[4]});
-            p.toolWord = v[5];
+            p->size = v[2];
+            p->centre = {v[3], v[4]};
+            p->toolWord = v[5];
             break;
         case AP_LINE:
-            p = PrimitiveRecord::line(v[2], {v[3], v[4]}, {v[5], v[6]});
-            p.toolWord = v[7];
+            p->size = v[2];
+            p->start = {v[3], v[4]};
+            p->end = {v[5], v[6]};
+            p->toolWord = v[7];
             break;
         case AP_POLYGON:
-            p.type = AP_POLYGON;
-            p.toolWord = v[3];
-            if (!vertexLines(static_cast<long>(v[2]) + 1, loading ? &p.vertices : nullptr)) return false;
+            p->toolWord = v[3];
+            if (!vertexLines(static_cast<long>(v[2]) + 1, &p->vertices)) return false;
             break;
         default:
-            p = PrimitiveRecord::arc(v[2], v[3], v[4], v[5], {v[6], v[7]}, {v[8], v[9]}, {v[10], v[11]});
-            p.toolWord = v[12];
+            p->startAngle = v[2];
+            p->sweep = v[3];
+            p->radius = v[4];
+            p->size = v[5];
+            p->centre = {v[6], v[7]};
+            p->start = {v[8], v[9]};
+            p->end = {v[10], v[11]};
+            p->toolWord = v[12];
             break;
         }
-        p.polarity = v[1];
-        if (loading) out_->primitives.push_back(std::make_unique<PrimitiveRecord>(std::move(p)));
+        out_->primitives.push_back(std::move(p));
         return true;
     }
 
@@ -397,13 +407,31 @@ ScanResult walkFromStart(std::FILE* f, long keep, LoadedAperture* out, bool stop
     return SectionWalker(f, in, keep, out, stopAfterKept).run(true);
 }
 
+// Two hexadecimal digits per byte value, so that a word takes at most four look-ups.
+struct HexPairs {
+    char pair[256][2];
+    constexpr HexPairs() : pair() {
+        constexpr char kDigits[] = "0123456789abcdef";
+        for (int i = 0; i < 256; ++i) {
+            pair[i][0] = kDigits[i >> 4];
+            pair[i][1] = kDigits[i & 15];
+        }
+    }
+};
+constexpr HexPairs kHexPairs;
+
 char* putHex(char* o, std::int32_t value) {
-    static constexpr char kDigits[] = "0123456789abcdef";
     auto u = static_cast<std::uint32_t>(value);
     int digits = u == 0 ? 1 : (32 - __builtin_clz(u) + 3) / 4;
-    for (int i = digits - 1; i >= 0; --i, u >>= 4)
-        o[i] = kDigits[u & 15];
-    return o + digits;
+    char* end = o + digits;
+    char* p = end;
+    while (p - o >= 2) {
+        p -= 2;
+        std::memcpy(p, kHexPairs.pair[u & 0xff], 2);
+        u >>= 8;
+    }
+    if (p > o) *o = kHexPairs.pair[u & 0xff][1];
+    return end;
 }
 
 void appendHex(std::string& s, std::int32_t v) {
@@ -433,7 +461,7 @@ class PieceWriter {
     bool ok() const { return ok_; }
 
   private:
-    static constexpr std::size_t kPiece = std::size_t(1) << 18;
+    static constexpr std::size_t kPiece = std::size_t(1) << 20;
     static constexpr std::size_t kLongestLine = 13 * 9 + 1;
     const std::function<bool(std::string_view)>& sink_;
     std::vector<char> buf_;
