@@ -40,7 +40,8 @@ class LineSource {
             if (pos_ == 0 && end_ == buf_.size()) return skipLongLine(line, tooLong);
             if (!fill()) {
                 if (pos_ == end_) return false;
-                line = std::string_view(start, end_ - pos_);
+                // fill() has moved what was left to the front of the buffer.
+                line = std::string_view(buf_.data() + pos_, end_ - pos_);
                 lineOffset_ = base_ + static_cast<long>(pos_);
                 pos_ = end_;
                 return finish(line, tooLong);
