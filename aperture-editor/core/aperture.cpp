@@ -216,8 +216,10 @@ void PrimitiveRecord::operator delete(void* p, std::size_t size) noexcept {
     if (!p) return;
 #if LUMBRA_RECORD_POOL
     if (size == sizeof(PrimitiveRecord)) return recordPool.give(p);
+#else
+    (void)size;
 #endif
-    ::operator delete(p, size);
+    ::operator delete(p);
 }
 
 ApertureRecord::~ApertureRecord() {

@@ -294,7 +294,26 @@ void CLumbraView::paint() {
         pen.brushSet = true, pen.brush = colour;
     };
     if (!fillMode) c.setNullBrush();
-    for (const auto& p : aperture().primitives()) {
+    // Whatever a primitive draws lies in its hit box or the box of its defining points, give or take
+    // the drill cross, pen widths and rounding: one that reaches the client area with neither is left
+    // out, so a zoomed-in view of a large aperture draws only what shows.
+    const std::vector<Box>& hitBoxes = aperture().hitBoxes();
+    const std::vector<Box>& pointBoxes = aperture().definingBoxes();
+    const double unitsPerPixel = scale > 0 ? 1.0 / scale : 1.0;
+    const auto margin = static_cast<std::int64_t>(std::ceil(16.0 * unitsPerPixel)) + 2;
+    const std::int64_t left = std::int64_t(window.left) - margin,
+                       bottom = std::int64_t(window.bottom) - margin,
+                       right = std::int64_t(window.left) +
+                               static_cast<std::int64_t>(std::ceil((c.width() + 2) * unitsPerPixel)) + margin,
+                       top = std::int64_t(window.bottom) +
+                             static_cast<std::int64_t>(std::ceil((c.height() + 2) * unitsPerPixel)) + margin;
+    auto reaches = [&](const Box& b) {
+        return b.lx <= b.hx && b.hx >= left && b.lx <= right && b.hy >= bottom && b.ly <= top;
+    };
+    const PrimitiveList& list = aperture().primitives();
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (cullHidden && !reaches(hitBoxes[i]) && !reaches(pointBoxes[i])) continue;
+        const auto& p = list[i];
         Rgb colour = colourFor(*p);
         if (p->type == AP_ARC)
             usePen(colour, fillMode ? std::max(lengthToPixels(p->size), 1) : 1, PenStyle::Solid);

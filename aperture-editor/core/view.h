@@ -191,6 +191,8 @@ class CLumbraView : public DocumentObserver {
     void fitToClient();
 
     // --- painting
+    // Primitives that cannot reach the client area are not drawn (off only to compare the pictures).
+    bool cullHidden = true;
     void paint();
     void redraw() { paint(); }
     // Draws one primitive moved by (dx, dy); outline = the XOR highlight and preview form.
