@@ -23,13 +23,14 @@ namespace {
 class LineSource {
   public:
     LineSource(std::FILE* f, long startOffset, long linesBefore)
-        : f_(f), buf_(kChunk), base_(startOffset), number_(linesBefore) {}
+        : f_(f), cap_(capacityFor(f, startOffset)), buf_(new char[cap_]), base_(startOffset),
+          number_(linesBefore) {}
 
     // False at the end of the file. The line comes without its line feed and without a carriage
     // return before it; tooLong is set when it is longer than kMaxLineLength.
     bool next(std::string_view& line, bool& tooLong) {
         for (;;) {
-            const char* start = buf_.data() + pos_;
+            const char* start = buf_.get() + pos_;
             if (const void* nl = std::memchr(start, '\n', end_ - pos_)) {
                 std::size_t len = static_cast<std::size_t>(static_cast<const char*>(nl) - start);
                 line = std::string_view(start, len);
@@ -37,11 +38,11 @@ class LineSource {
                 pos_ += len + 1;
                 return finish(line, tooLong);
             }
-            if (pos_ == 0 && end_ == buf_.size()) return skipLongLine(line, tooLong);
+            if (pos_ == 0 && end_ == cap_) return skipLongLine(line, tooLong);
             if (!fill()) {
                 if (pos_ == end_) return false;
                 // fill() has moved what was left to the front of the buffer.
-                line = std::string_view(buf_.data() + pos_, end_ - pos_);
+                line = std::string_view(buf_.get() + pos_, end_ - pos_);
                 lineOffset_ = base_ + static_cast<long>(pos_);
                 pos_ = end_;
                 return finish(line, tooLong);
@@ -55,6 +56,14 @@ class LineSource {
   private:
     static constexpr std::size_t kChunk = std::size_t(1) << 20;
 
+    // A small file needs no large buffer (any size holding more than a line the checks look at works).
+    static std::size_t capacityFor(std::FILE* f, long startOffset) {
+        struct stat st {};
+        if (::fstat(::fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) return kChunk;
+        long left = static_cast<long>(st.st_size) - startOffset + 1;
+        return std::clamp<std::size_t>(static_cast<std::size_t>(std::max(left, 0L)), 4096, kChunk);
+    }
+
     bool finish(std::string_view& line, bool& tooLong) {
         ++number_;
         // Files written on other systems may carry a carriage return before the line feed.
@@ -66,13 +75,13 @@ class LineSource {
     // Moves what is left to the front and reads more; false when nothing more came.
     bool fill() {
         if (pos_ > 0) {
-            std::memmove(buf_.data(), buf_.data() + pos_, end_ - pos_);
+            std::memmove(buf_.get(), buf_.get() + pos_, end_ - pos_);
             base_ += static_cast<long>(pos_);
             end_ -= pos_;
             pos_ = 0;
         }
-        if (eof_ || end_ == buf_.size()) return false;
-        std::size_t got = std::fread(buf_.data() + end_, 1, buf_.size() - end_, f_);
+        if (eof_ || end_ == cap_) return false;
+        std::size_t got = std::fread(buf_.get() + end_, 1, cap_ - end_, f_);
         if (got == 0) {
             eof_ = true;
             return false;
@@ -82,19 +91,19 @@ class LineSource {
     }
 
     bool skipLongLine(std::string_view& line, bool& tooLong) {
-        longStart_.assign(buf_.data(), kMaxLineLength + 2);
+        longStart_.assign(buf_.get(), kMaxLineLength + 2);
         lineOffset_ = base_;
         base_ += static_cast<long>(end_);
         pos_ = end_ = 0;
         while (!eof_) {
-            std::size_t got = std::fread(buf_.data(), 1, buf_.size(), f_);
+            std::size_t got = std::fread(buf_.get(), 1, cap_, f_);
             if (got == 0) {
                 eof_ = true;
                 break;
             }
-            if (const void* nl = std::memchr(buf_.data(), '\n', got)) {
+            if (const void* nl = std::memchr(buf_.get(), '\n', got)) {
                 end_ = got;
-                pos_ = static_cast<std::size_t>(static_cast<const char*>(nl) - buf_.data()) + 1;
+                pos_ = static_cast<std::size_t>(static_cast<const char*>(nl) - buf_.get()) + 1;
                 break;
             }
             base_ += static_cast<long>(got);
@@ -106,7 +115,9 @@ class LineSource {
     }
 
     std::FILE* f_;
-    std::vector<char> buf_;
+    std::size_t cap_;
+    // Left uninitialised: only the bytes read are looked at (a small file touches little of it).
+    std::unique_ptr<char[]> buf_;
     std::size_t pos_ = 0, end_ = 0;
     long base_;   // file offset of buf_[0]
     long number_; // of the line last returned
@@ -443,19 +454,20 @@ void appendHex(std::string& s, std::int32_t v) {
 // Collects lines and hands them on in large pieces.
 class PieceWriter {
   public:
-    explicit PieceWriter(const std::function<bool(std::string_view)>& sink) : sink_(sink), buf_(kPiece) {}
+    explicit PieceWriter(const std::function<bool(std::string_view)>& sink)
+        : sink_(sink), buf_(new char[kPiece]) {}
     // Room for one line of up to 13 values.
     char* reserve() {
         if (kPiece - used_ < kLongestLine) flush();
-        return buf_.data() + used_;
+        return buf_.get() + used_;
     }
-    void commit(char* end) { used_ = static_cast<std::size_t>(end - buf_.data()); }
+    void commit(char* end) { used_ = static_cast<std::size_t>(end - buf_.get()); }
     void text(std::string_view s) {
         flush();
         if (ok_ && !s.empty()) ok_ = sink_(s);
     }
     bool flush() {
-        if (ok_ && used_ > 0) ok_ = sink_(std::string_view(buf_.data(), used_));
+        if (ok_ && used_ > 0) ok_ = sink_(std::string_view(buf_.get(), used_));
         used_ = 0;
         return ok_;
     }
@@ -465,7 +477,7 @@ class PieceWriter {
     static constexpr std::size_t kPiece = std::size_t(1) << 20;
     static constexpr std::size_t kLongestLine = 13 * 9 + 1;
     const std::function<bool(std::string_view)>& sink_;
-    std::vector<char> buf_;
+    std::unique_ptr<char[]> buf_;
     std::size_t used_ = 0;
     bool ok_ = true;
 };
