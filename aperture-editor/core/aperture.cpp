@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 #include <unordered_set>
 
 namespace lumbra {
@@ -63,6 +64,164 @@ std::unique_ptr<PrimitiveRecord> PrimitiveRecord::copy() const {
     return c;
 }
 
+namespace {
+
+std::int32_t saturate(std::int64_t v) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+Box around(std::int64_t lx, std::int64_t ly, std::int64_t hx, std::int64_t hy) {
+    return Box{saturate(lx), saturate(ly), saturate(hx), saturate(hy)};
+}
+
+Box boxOfPoints(const Point* pts, std::size_t n, std::int64_t margin) {
+    if (n == 0) return Box{};
+    std::int64_t lx = pts[0].x, hx = lx, ly = pts[0].y, hy = ly;
+    for (std::size_t i = 1; i < n; ++i) {
+        lx = std::min<std::int64_t>(lx, pts[i].x), hx = std::max<std::int64_t>(hx, pts[i].x);
+        ly = std::min<std::int64_t>(ly, pts[i].y), hy = std::max<std::int64_t>(hy, pts[i].y);
+    }
+    return around(lx - margin, ly - margin, hx + margin, hy + margin);
+}
+
+} // namespace
+
+// Mirrors the hit tests of the view: a square of half the diameter around a circle; a line's body
+// (widened by its half width, and beyond the ends when diagonal or tool word 5); the outline of a
+// polygon; the ring of an arc. Margins of a unit or a half width more cover the rounding there.
+Box hitBox(const PrimitiveRecord& p) {
+    switch (p.type) {
+    case AP_CIRCLE: {
+        std::int64_t h = p.size / 2;
+        if (h < 0) return Box{};
+        return around(std::int64_t(p.centre.x) - h, std::int64_t(p.centre.y) - h,
+                      std::int64_t(p.centre.x) + h, std::int64_t(p.centre.y) + h);
+    }
+    case AP_LINE: {
+        std::int64_t hw = p.size / 2;
+        if (hw < 0) return Box{};
+        std::int64_t x1 = p.start.x, y1 = p.start.y, x2 = p.end.x, y2 = p.end.y;
+        if (x1 == x2 || y1 == y2) {
+            std::int64_t ext = p.toolWord == 5 ? hw : 0;
+            if (y1 == y2) return around(std::min(x1, x2) - ext, y1 - hw, std::max(x1, x2) + ext, y1 + hw);
+            return around(x1 - hw, std::min(y1, y2) - ext, x1 + hw, std::max(y1, y2) + ext);
+        }
+        std::int64_t m = 2 * hw + 1;
+        return around(std::min(x1, x2) - m, std::min(y1, y2) - m, std::max(x1, x2) + m, std::max(y1, y2) + m);
+    }
+    case AP_POLYGON:
+        if (p.vertices.size() < 2) return Box{};
+        return boxOfPoints(p.vertices.data(), p.vertices.size(), 1);
+    case AP_ARC: {
+        std::int64_t r = std::abs(std::int64_t(p.radius)) + std::abs(std::int64_t(p.size)) + 1;
+        return around(std::int64_t(p.centre.x) - r, std::int64_t(p.centre.y) - r,
+                      std::int64_t(p.centre.x) + r, std::int64_t(p.centre.y) + r);
+    }
+    default:
+        return Box{};
+    }
+}
+
+Box definingBox(const PrimitiveRecord& p) {
+    switch (p.type) {
+    case AP_CIRCLE:
+        return boxOfPoints(&p.centre, 1, 0);
+    case AP_LINE:
+    case AP_ARC: {
+        Point ends[2] = {p.start, p.end};
+        return boxOfPoints(ends, 2, 0);
+    }
+    case AP_POLYGON:
+        return boxOfPoints(p.vertices.data(), p.vertices.size(), 0);
+    default:
+        return Box{};
+    }
+}
+
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+#define LUMBRA_RECORD_POOL 0 // every record its own allocation, so the sanitizer sees each one
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define LUMBRA_RECORD_POOL 0
+#endif
+#endif
+#ifndef LUMBRA_RECORD_POOL
+#define LUMBRA_RECORD_POOL 1
+#endif
+
+#if LUMBRA_RECORD_POOL
+// A million primitives would otherwise be a million allocations and as many frees, scattered over
+// the heap. Records are cut from blocks of many instead, side by side in the order they are made; a
+// freed record is reused by the next one. Each thread cuts from its own blocks (the editor has one);
+// blocks stay for the life of the program, listed so that they remain reachable.
+class RecordPool {
+  public:
+    void* take() {
+        if (free_) {
+            Slot* s = free_;
+            free_ = s->next;
+            return s;
+        }
+        if (next_ == end_) grow();
+        void* p = next_;
+        next_ += sizeof(PrimitiveRecord);
+        return p;
+    }
+    void give(void* p) {
+        auto* s = static_cast<Slot*>(p);
+        s->next = free_;
+        free_ = s;
+    }
+
+  private:
+    struct Slot {
+        Slot* next;
+    };
+    static constexpr std::size_t kPerBlock = 4096;
+    static std::vector<char*>& blocks() {
+        static auto* all = new std::vector<char*>;
+        return *all;
+    }
+    void grow() {
+        std::size_t bytes = kPerBlock * sizeof(PrimitiveRecord);
+        auto* block = static_cast<char*>(::operator new(bytes));
+        {
+            static std::mutex m;
+            std::lock_guard<std::mutex> lock(m);
+            blocks().push_back(block);
+        }
+        next_ = block;
+        end_ = block + bytes;
+    }
+    Slot* free_ = nullptr;
+    char* next_ = nullptr;
+    char* end_ = nullptr;
+};
+
+thread_local RecordPool recordPool;
+#endif
+
+} // namespace
+
+void* PrimitiveRecord::operator new(std::size_t size) {
+#if LUMBRA_RECORD_POOL
+    if (size == sizeof(PrimitiveRecord)) return recordPool.take();
+#endif
+    return ::operator new(size);
+}
+
+void PrimitiveRecord::operator delete(void* p, std::size_t size) noexcept {
+    if (!p) return;
+#if LUMBRA_RECORD_POOL
+    if (size == sizeof(PrimitiveRecord)) return recordPool.give(p);
+#else
+    (void)size;
+#endif
+    ::operator delete(p);
+}
+
 ApertureRecord::~ApertureRecord() {
     closing = true;
 }
@@ -75,11 +234,27 @@ void ApertureRecord::reset(const std::string& name, double xSizeInches, double y
     name_ = name;
     xSize = xSizeInches;
     ySize = ySizeInches;
+    hitBoxes_.clear();
+    definingBoxes_.clear();
+    boxesValid_ = true;
+}
+
+void ApertureRecord::adopt(const std::string& name, double xSizeInches, double ySizeInches,
+                           PrimitiveList primitives) {
+    reset(name, xSizeInches, ySizeInches);
+    // Read from a file: neither selected nor copies of anything.
+    list_ = std::move(primitives);
+    boxesValid_ = false;
+    if (!list_.empty()) mark();
 }
 
 PrimitiveRecord* ApertureRecord::append(std::unique_ptr<PrimitiveRecord> p) {
     p->selected = 0;
     list_.push_back(std::move(p));
+    if (boxesValid_) {
+        hitBoxes_.push_back(hitBox(*list_.back()));
+        definingBoxes_.push_back(definingBox(*list_.back()));
+    }
     mark();
     return list_.back().get();
 }
@@ -90,32 +265,86 @@ long ApertureRecord::indexOf(const PrimitiveRecord* p) const {
     return -1;
 }
 
-std::unique_ptr<PrimitiveRecord> ApertureRecord::remove(const PrimitiveRecord* p) {
-    long i = indexOf(p);
-    if (i < 0) return nullptr;
-    auto out = std::move(list_[static_cast<std::size_t>(i)]);
-    list_.erase(list_.begin() + i);
-    if (pick_ == p) {
-        // A pick that left the list is no selection any more.
+const std::vector<Box>& ApertureRecord::hitBoxes() const {
+    if (!boxesValid_) {
+        hitBoxes_.resize(list_.size());
+        definingBoxes_.resize(list_.size());
+        for (std::size_t i = 0; i < list_.size(); ++i) {
+            hitBoxes_[i] = hitBox(*list_[i]);
+            definingBoxes_[i] = definingBox(*list_[i]);
+        }
+        boxesValid_ = true;
+    }
+    return hitBoxes_;
+}
+
+const std::vector<Box>& ApertureRecord::definingBoxes() const {
+    hitBoxes();
+    return definingBoxes_;
+}
+
+// Members that left the list leave the selection too (nothing may point at them afterwards).
+void ApertureRecord::forgetMembers(const std::vector<const PrimitiveRecord*>& gone) {
+    if (gone.empty()) return;
+    std::unordered_set<const PrimitiveRecord*> doomed(gone.begin(), gone.end());
+    if (pick_ && doomed.count(pick_)) {
         pick_ = nullptr;
+        pickIndex_ = -1;
         selectionCount_ = 0;
     }
+    std::size_t before = windowSelection_.size();
+    std::erase_if(windowSelection_, [&](const PrimitiveRecord* p) { return doomed.count(p) != 0; });
+    if (windowSelection_.size() != before) {
+        selectionCount_ = static_cast<int>(windowSelection_.size());
+        selectionChanged();
+    }
+}
+
+std::unique_ptr<PrimitiveRecord> ApertureRecord::remove(const PrimitiveRecord* p) {
+    long i = pick_ == p ? pickIndex() : indexOf(p);
+    if (i < 0) return nullptr;
+    auto at = static_cast<std::size_t>(i);
+    auto out = std::move(list_[at]);
+    list_.erase(list_.begin() + i);
+    if (boxesValid_) {
+        hitBoxes_.erase(hitBoxes_.begin() + i);
+        definingBoxes_.erase(definingBoxes_.begin() + i);
+    }
+    if (pickIndex_ > i) --pickIndex_;
+    // A selected member that left the list is no longer selected.
+    forgetMembers({p});
     mark();
     return out;
 }
 
 std::size_t ApertureRecord::removeAll(const std::vector<const PrimitiveRecord*>& members) {
     std::unordered_set<const PrimitiveRecord*> doomed(members.begin(), members.end());
-    std::size_t before = list_.size();
-    std::erase_if(list_,
-                  [&](const std::unique_ptr<PrimitiveRecord>& p) { return doomed.count(p.get()) != 0; });
-    std::size_t gone = before - list_.size();
-    if (pick_ && doomed.count(pick_)) {
-        pick_ = nullptr;
-        selectionCount_ = 0;
+    std::vector<const PrimitiveRecord*> gone;
+    // One pass that keeps the boxes beside their primitives.
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < list_.size(); ++i) {
+        if (doomed.count(list_[i].get())) {
+            gone.push_back(list_[i].get());
+            continue;
+        }
+        if (kept != i) {
+            list_[kept] = std::move(list_[i]);
+            if (boxesValid_) {
+                hitBoxes_[kept] = hitBoxes_[i];
+                definingBoxes_[kept] = definingBoxes_[i];
+            }
+        }
+        ++kept;
     }
-    if (gone) mark();
-    return gone;
+    forgetMembers(gone);
+    list_.resize(kept);
+    if (boxesValid_) {
+        hitBoxes_.resize(kept);
+        definingBoxes_.resize(kept);
+    }
+    pickIndex_ = -1;
+    if (!gone.empty()) mark();
+    return gone.size();
 }
 
 void ApertureRecord::snapshot() {
@@ -133,49 +362,77 @@ void ApertureRecord::undo() {
     list_ = std::move(snapshot_);
     snapshot_.clear();
     hasSnapshot_ = false;
+    boxesValid_ = false;
     for (auto& p : list_)
         p->origin = nullptr; // the sources are gone
-    for (auto& p : list_) {
+    for (std::size_t i = 0; i < list_.size(); ++i) {
+        PrimitiveRecord* p = list_[i].get();
         if (!p->selected) continue;
         if (singlePick) {
-            pick_ = p.get();
-            selectionCount_ = -1;
-            break;
+            if (pick_) {
+                p->selected = 0; // only the first flagged one is the pick
+                continue;
+            }
+            setPick(p, static_cast<long>(i));
+            continue;
         }
-        addWindowSelection(p.get());
+        addWindowSelection(p);
     }
     mark();
 }
 
 void ApertureRecord::clearSelection() {
-    selectionCopies_.clear();
-    for (auto& p : list_)
+    // Only what is selected carries the flag, so only that needs clearing.
+    for (PrimitiveRecord* p : windowSelection_)
         p->selected = 0;
+    if (pick_) pick_->selected = 0;
+    windowSelection_.clear();
+    selectionCopies_.clear();
+    copiesValid_ = true;
     pick_ = nullptr;
+    pickIndex_ = -1;
     selectionCount_ = 0;
 }
 
-void ApertureRecord::setPick(PrimitiveRecord* p) {
+void ApertureRecord::setPick(PrimitiveRecord* p, long at) {
     p->selected = 1;
     pick_ = p;
+    pickIndex_ = at;
     selectionCount_ = -1;
+    selectionChanged();
+}
+
+long ApertureRecord::pickIndex() const {
+    if (!pick_) return -1;
+    auto i = static_cast<std::size_t>(pickIndex_);
+    if (pickIndex_ < 0 || i >= list_.size() || list_[i].get() != pick_) pickIndex_ = indexOf(pick_);
+    return pickIndex_;
 }
 
 void ApertureRecord::addWindowSelection(PrimitiveRecord* p) {
     p->selected = 1;
-    selectionCopies_.push_back(p->copy());
-    selectionCount_ = static_cast<int>(selectionCopies_.size());
+    windowSelection_.push_back(p);
+    selectionCount_ = static_cast<int>(windowSelection_.size());
+    selectionChanged();
+}
+
+const PrimitiveList& ApertureRecord::selectionCopies() const {
+    if (!copiesValid_) {
+        selectionCopies_.clear();
+        if (selectionCount_ > 0) {
+            selectionCopies_.reserve(windowSelection_.size());
+            for (const PrimitiveRecord* p : windowSelection_)
+                selectionCopies_.push_back(p->copy());
+        }
+        copiesValid_ = true;
+    }
+    return selectionCopies_;
 }
 
 std::vector<PrimitiveRecord*> ApertureRecord::selectedMembers() const {
-    std::vector<PrimitiveRecord*> out;
-    if (selectionCount_ == -1 && pick_) {
-        out.push_back(pick_);
-    } else {
-        for (const auto& c : selectionCopies_)
-            out.push_back(const_cast<PrimitiveRecord*>(c->origin));
-    }
-    return out;
+    if (selectionCount_ == -1 && pick_) return {pick_};
+    if (selectionCount_ > 0) return windowSelection_;
+    return {};
 }
 
 void ApertureRecord::translate(PrimitiveRecord& p, std::int32_t dx, std::int32_t dy) {
@@ -219,6 +476,8 @@ void ApertureRecord::retool(PrimitiveRecord& p, std::int32_t size, std::int32_t 
         return;
     }
     if (tool != -1) p.toolWord = static_cast<std::int32_t>(static_cast<std::uint32_t>(tool) + 255u);
+    // The size and the tool word (a line's ends) shape the hit box.
+    boxesValid_ = false;
     mark();
 }
 

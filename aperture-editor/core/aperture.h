@@ -52,9 +52,26 @@ struct PrimitiveRecord {
     Point referencePoint() const;
     // An exact copy whose origin is this primitive.
     std::unique_ptr<PrimitiveRecord> copy() const;
+
+    // Records come from large blocks rather than one heap allocation each (see aperture.cpp).
+    static void* operator new(std::size_t size);
+    static void operator delete(void* p, std::size_t size) noexcept;
 };
 
 using PrimitiveList = std::vector<std::unique_ptr<PrimitiveRecord>>;
+
+// An inclusive rectangle in units for the pick and window scans; lx > hx marks one that matches nothing.
+struct Box {
+    std::int32_t lx = 1, ly = 1, hx = 0, hy = 0;
+    bool holds(Point p) const { return p.x >= lx && p.x <= hx && p.y >= ly && p.y <= hy; }
+    friend bool operator==(const Box&, const Box&) = default;
+};
+
+// Holds every point the exact hit test of the primitive can accept (a little more is harmless).
+Box hitBox(const PrimitiveRecord& p);
+// The box of the points that decide a window selection: circle centre, line and arc end points,
+// every polygon vertex.
+Box definingBox(const PrimitiveRecord& p);
 
 inline std::int32_t toolWordFor(int tool) {
     return tool <= 0 ? 0 : tool + 255;
@@ -81,25 +98,39 @@ class ApertureRecord {
     std::unique_ptr<PrimitiveRecord> remove(const PrimitiveRecord* p);
     // Unlinks every member whose identity is in the given set in one pass; returns how many went.
     std::size_t removeAll(const std::vector<const PrimitiveRecord*>& members);
+    // Replaces everything, as reset does, with primitives read from a file.
+    void adopt(const std::string& name, double xSizeInches, double ySizeInches, PrimitiveList primitives);
     int count() const { return static_cast<int>(list_.size()); }
     const PrimitiveList& primitives() const { return list_; }
     PrimitiveRecord* at(std::size_t i) const { return list_[i].get(); }
     // Index of a list member, or -1.
     long indexOf(const PrimitiveRecord* p) const;
 
+    // Boxes of the list members, in list order, for scans that test the exact shape of candidates
+    // only. Kept beside the list; a member changed in place other than through retool needs
+    // invalidateBoxes().
+    const std::vector<Box>& hitBoxes() const;
+    const std::vector<Box>& definingBoxes() const;
+    void invalidateBoxes() { boxesValid_ = false; }
+
     void snapshot();
     bool hasSnapshot() const { return hasSnapshot_; }
     const PrimitiveList& undoSnapshot() const { return snapshot_; }
     void undo();
 
-    // Selection: single pick (selectionCount == -1), window copies (> 0) or none (0).
+    // Selection: single pick (selectionCount == -1), window selection (> 0) or none (0). It is kept
+    // as the list of selected members, so clearing it costs what is selected, not the whole list.
     void clearSelection();
-    void setPick(PrimitiveRecord* p);
+    // A list member; at, when known, is its index (saves a search).
+    void setPick(PrimitiveRecord* p, long at = -1);
     void addWindowSelection(PrimitiveRecord* p);
     PrimitiveRecord* pick() const { return pick_; }
-    const PrimitiveList& selectionCopies() const { return selectionCopies_; }
+    // Index of the pick in the list, or -1.
+    long pickIndex() const;
+    // Copies of the window-selected members (origin = the member), made when first asked for.
+    const PrimitiveList& selectionCopies() const;
     int selectionCount() const { return selectionCount_; }
-    // The list members that are selected, in selection order (the pick, or the copies' origins).
+    // The list members that are selected, in selection order.
     std::vector<PrimitiveRecord*> selectedMembers() const;
 
     static void translate(PrimitiveRecord& p, std::int32_t dx, std::int32_t dy);
@@ -117,14 +148,21 @@ class ApertureRecord {
     void mark() {
         if (!closing) modified_ = true;
     }
+    void selectionChanged() { copiesValid_ = false; }
+    void forgetMembers(const std::vector<const PrimitiveRecord*>& gone);
 
     std::string name_ = "untitled";
     PrimitiveList list_;
     PrimitiveList snapshot_;
     bool hasSnapshot_ = false;
     PrimitiveRecord* pick_ = nullptr;
-    PrimitiveList selectionCopies_;
+    mutable long pickIndex_ = -1; // a hint, checked before use
+    std::vector<PrimitiveRecord*> windowSelection_;
+    mutable PrimitiveList selectionCopies_;
+    mutable bool copiesValid_ = true;
     int selectionCount_ = 0;
+    mutable std::vector<Box> hitBoxes_, definingBoxes_;
+    mutable bool boxesValid_ = true;
     bool modified_ = false;
 };
 

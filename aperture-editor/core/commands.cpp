@@ -300,8 +300,8 @@ void CLumbraView::pushSelectionBand(bool singlePick) {
         std::int32_t dy = static_cast<std::int32_t>(std::int64_t(cur.y) - hook_.reference.y);
         if (singlePick) {
             if (aperture().pick()) drawPrimitive(c, *aperture().pick(), dx, dy, true);
-        } else {
-            for (const auto& s : aperture().selectionCopies())
+        } else if (aperture().selectionCount() > 0) {
+            for (const PrimitiveRecord* s : aperture().selectedMembers())
                 drawPrimitive(c, *s, dx, dy, true);
         }
     });

@@ -33,7 +33,9 @@ bool CLumbraDoc::OnOpenDocument(const std::string& path) {
     lastError_.clear();
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
     if (!f) return fail(korvane::format("Cannot open %s: %s", path.c_str(), std::strerror(errno)));
-    ScanResult scan = scanApertureFile(f.get());
+    // One pass checks the whole file and keeps the first aperture, the one nearly every file holds.
+    LoadedAperture loaded;
+    ScanResult scan = readApertureFile(f.get(), loaded);
     catalog_ = scan.catalog;
     aperturesInFile_ = scan.aperturesInFile;
     if (!scan.ok()) return fail(korvane::format("%s: %s", path.c_str(), scan.error.c_str()));
@@ -48,15 +50,15 @@ bool CLumbraDoc::OnOpenDocument(const std::string& path) {
         if (row < 0 || row >= static_cast<int>(catalog_.size())) return false;
         k = row + 1;
     }
-    LoadedAperture loaded;
-    std::string error;
-    if (!loadApertureFromFile(f.get(), k, loaded, error)) {
-        if (!error.empty()) return fail(korvane::format("%s: %s", path.c_str(), error.c_str()));
-        return false;
+    if (k != 1) {
+        loaded = LoadedAperture{};
+        std::string error;
+        if (!loadListedAperture(f.get(), scan, k, loaded, error)) {
+            if (!error.empty()) return fail(korvane::format("%s: %s", path.c_str(), error.c_str()));
+            return false;
+        }
     }
-    aperture_.reset(loaded.name, loaded.xSize, loaded.ySize);
-    for (auto& p : loaded.primitives)
-        aperture_.append(std::move(p));
+    aperture_.adopt(loaded.name, loaded.xSize, loaded.ySize, std::move(loaded.primitives));
     UpdateAllViews(kHintNewAperture);
     aperture_.setModified(false);
     return true;
@@ -64,18 +66,20 @@ bool CLumbraDoc::OnOpenDocument(const std::string& path) {
 
 bool CLumbraDoc::OnSaveDocument(const std::string& path) {
     lastError_.clear();
-    std::string error;
-    std::string text = Serialize();
+    aperture_.computeSize();
     // A head line the reader could not take back would turn a save into a file that no longer opens.
-    size_t headStart = text.find('\n') + 1;
-    size_t headLength = text.find('\n', headStart) - headStart;
-    if (headLength > kMaxLineLength)
+    if (apertureHeadLine(aperture_).size() > kMaxLineLength)
         return fail(
             korvane::format("the aperture name is too long to be saved: the line that holds it and the "
                             "sizes may have at most %zu characters",
                             kMaxLineLength));
     if (std::string why = nameUnfitForSaving(aperture_.name()); !why.empty()) return fail(why);
-    if (!korvane::writeFileAtomically(path, text, error)) return fail(error);
+    // Streamed: the text is never held whole; nothing replaces the file until every piece is written.
+    korvane::AtomicFile file;
+    if (!file.open(path)) return fail(file.error());
+    bool written = writeAperture(
+        aperture_, [&file](std::string_view piece) { return file.write(piece); }, true);
+    if (!written || !file.commit()) return fail(file.error());
     aperture_.setModified(false);
     return true;
 }

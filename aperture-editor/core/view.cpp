@@ -294,7 +294,26 @@ void CLumbraView::paint() {
         pen.brushSet = true, pen.brush = colour;
     };
     if (!fillMode) c.setNullBrush();
-    for (const auto& p : aperture().primitives()) {
+    // Whatever a primitive draws lies in its hit box or the box of its defining points, give or take
+    // the drill cross, pen widths and rounding: one that reaches the client area with neither is left
+    // out, so a zoomed-in view of a large aperture draws only what shows.
+    const std::vector<Box>& hitBoxes = aperture().hitBoxes();
+    const std::vector<Box>& pointBoxes = aperture().definingBoxes();
+    const double unitsPerPixel = scale > 0 ? 1.0 / scale : 1.0;
+    const auto margin = static_cast<std::int64_t>(std::ceil(16.0 * unitsPerPixel)) + 2;
+    const std::int64_t left = std::int64_t(window.left) - margin,
+                       bottom = std::int64_t(window.bottom) - margin,
+                       right = std::int64_t(window.left) +
+                               static_cast<std::int64_t>(std::ceil((c.width() + 2) * unitsPerPixel)) + margin,
+                       top = std::int64_t(window.bottom) +
+                             static_cast<std::int64_t>(std::ceil((c.height() + 2) * unitsPerPixel)) + margin;
+    auto reaches = [&](const Box& b) {
+        return b.lx <= b.hx && b.hx >= left && b.lx <= right && b.hy >= bottom && b.ly <= top;
+    };
+    const PrimitiveList& list = aperture().primitives();
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (cullHidden && !reaches(hitBoxes[i]) && !reaches(pointBoxes[i])) continue;
+        const auto& p = list[i];
         Rgb colour = colourFor(*p);
         if (p->type == AP_ARC)
             usePen(colour, fillMode ? std::max(lengthToPixels(p->size), 1) : 1, PenStyle::Solid);
@@ -316,11 +335,8 @@ void CLumbraView::highlightSelection() {
         c.setXor(true);
         c.setPen(kWhite, 1, PenStyle::Solid);
         c.setNullBrush();
-        if (aperture().selectionCount() == -1 && aperture().pick())
-            drawPrimitive(c, *aperture().pick(), 0, 0, true);
-        else
-            for (const auto& s : aperture().selectionCopies())
-                drawPrimitive(c, *s, 0, 0, true);
+        for (const PrimitiveRecord* s : aperture().selectedMembers())
+            drawPrimitive(c, *s, 0, 0, true);
         c.setXor(false);
     }
     frame_->selectionCount(std::abs(aperture().selectionCount()));
@@ -622,7 +638,7 @@ bool hitArc(const PrimitiveRecord& p, std::int64_t x, std::int64_t y) {
     return t < std::abs(sweep);
 }
 
-bool hit(const PrimitiveRecord& p, Point at) {
+bool hitExact(const PrimitiveRecord& p, Point at) {
     std::int64_t x = at.x, y = at.y;
     switch (p.type) {
     case AP_CIRCLE: {
@@ -644,43 +660,40 @@ bool passes(const PrimitiveRecord& p, int filter) {
     return filter == -1 || std::int64_t(p.toolWord) - 255 == filter;
 }
 
-bool inside(const ViewWindow& r, Point q) {
-    return q.x >= r.left && q.x <= r.right && q.y >= r.bottom && q.y <= r.top;
-}
-
-bool definingPointsInside(const PrimitiveRecord& p, const ViewWindow& r) {
-    switch (p.type) {
-    case AP_CIRCLE:
-        return inside(r, p.centre);
-    case AP_LINE:
-    case AP_ARC:
-        return inside(r, p.start) && inside(r, p.end);
-    case AP_POLYGON:
-        return !p.vertices.empty() &&
-               std::all_of(p.vertices.begin(), p.vertices.end(), [&](Point q) { return inside(r, q); });
-    default:
-        return false;
-    }
-}
-
 } // namespace
+
+bool hitTest(const PrimitiveRecord& p, Point at) {
+    return hitExact(p, at);
+}
 
 PrimitiveRecord* CLumbraView::pickAt(Point p, int toolFilter, Point* reference) {
     ApertureRecord& a = aperture();
     std::size_t n = static_cast<std::size_t>(a.count());
     std::size_t start = 0;
     if (a.selectionCount() == -1 && a.pick()) {
-        long i = a.indexOf(a.pick());
+        long i = a.pickIndex();
         if (i >= 0 && static_cast<std::size_t>(i) + 1 < n) start = static_cast<std::size_t>(i) + 1;
     }
     a.clearSelection();
-    for (std::size_t k = 0; k < n; ++k) {
-        PrimitiveRecord* q = a.at((start + k) % n);
-        if (!hit(*q, p)) continue;
-        if (!passes(*q, toolFilter)) break;
-        a.setPick(q);
-        if (reference) *reference = q->referencePoint();
-        return q;
+    // The boxes sit in one array: scan them, and test the exact shape of candidates only.
+    const Box* boxes = a.hitBoxes().data();
+    auto scan = [&](std::size_t from, std::size_t to) -> long {
+        for (std::size_t i = from; i < to; ++i) {
+            const Box& q = boxes[i];
+            bool in = (p.x >= q.lx) & (p.x <= q.hx) & (p.y >= q.ly) & (p.y <= q.hy);
+            if (in && hitExact(*a.at(i), p)) return static_cast<long>(i);
+        }
+        return -1;
+    };
+    long found = scan(start, n);
+    if (found < 0) found = scan(0, start);
+    if (found >= 0) {
+        PrimitiveRecord* q = a.at(static_cast<std::size_t>(found));
+        if (passes(*q, toolFilter)) {
+            a.setPick(q, found);
+            if (reference) *reference = q->referencePoint();
+            return q;
+        }
     }
     doc_.messages().beep(Beep::Question);
     return nullptr;
@@ -690,8 +703,17 @@ int CLumbraView::selectWindow(Point a, Point b, int toolFilter) {
     ViewWindow r = normalised(a, b);
     ApertureRecord& ap = aperture();
     ap.clearSelection();
-    for (const auto& p : ap.primitives())
-        if (passes(*p, toolFilter) && definingPointsInside(*p, r)) ap.addWindowSelection(p.get());
+    // A defining-point box inside the window is exactly "every defining point inside".
+    const std::vector<Box>& boxes = ap.definingBoxes();
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        const Box& q = boxes[i];
+        // Without branches: most boxes fail, in no order a predictor could learn.
+        bool in =
+            (q.lx >= r.left) & (q.hx <= r.right) & (q.ly >= r.bottom) & (q.hy <= r.top) & (q.lx <= q.hx);
+        if (!in) continue;
+        PrimitiveRecord* p = ap.at(i);
+        if (passes(*p, toolFilter)) ap.addWindowSelection(p);
+    }
     return ap.selectionCount();
 }
 

@@ -132,6 +132,9 @@ struct CommandHook {
     std::int32_t previewWidth = 0;
 };
 
+// Whether a click at a world point hits the primitive (the exact test a pick runs on its candidates).
+bool hitTest(const PrimitiveRecord& p, Point at);
+
 class CLumbraView : public DocumentObserver {
   public:
     CLumbraView(CLumbraDoc& doc, ViewFrame* frame = nullptr);
@@ -188,6 +191,8 @@ class CLumbraView : public DocumentObserver {
     void fitToClient();
 
     // --- painting
+    // Primitives that cannot reach the client area are not drawn (off only to compare the pictures).
+    bool cullHidden = true;
     void paint();
     void redraw() { paint(); }
     // Draws one primitive moved by (dx, dy); outline = the XOR highlight and preview form.

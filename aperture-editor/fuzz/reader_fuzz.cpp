@@ -23,6 +23,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::FILE* f = memoryFile(data, size);
     if (!f) return 0;
     lumbra::ScanResult scan = lumbra::scanApertureFile(f);
+    // The one pass that keeps the first aperture checks and lists exactly what the scan does.
+    lumbra::LoadedAperture first;
+    lumbra::ScanResult once = lumbra::readApertureFile(f, first);
+    if (once.error != scan.error || once.aperturesInFile != scan.aperturesInFile ||
+        once.catalog.size() != scan.catalog.size() || once.places.size() != scan.catalog.size())
+        std::abort();
     if (scan.ok()) {
         for (std::size_t k = 1; k <= scan.catalog.size() && k <= 4; ++k) {
             lumbra::LoadedAperture loaded;
@@ -33,6 +39,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             for (auto& p : loaded.primitives)
                 a.append(std::move(p));
             std::string text = lumbra::writeApertureText(a);
+            // Reading the aperture again from the place the pass noted, or keeping the first while
+            // passing, gives the same aperture.
+            lumbra::LoadedAperture placed;
+            if (!lumbra::loadListedAperture(f, once, static_cast<long>(k), placed, error)) std::abort();
+            lumbra::ApertureRecord b;
+            b.adopt(placed.name, placed.xSize, placed.ySize, std::move(placed.primitives));
+            if (lumbra::writeApertureText(b) != text) std::abort();
+            if (k == 1) {
+                lumbra::ApertureRecord c;
+                c.adopt(first.name, first.xSize, first.ySize, std::move(first.primitives));
+                if (lumbra::writeApertureText(c) != text) std::abort();
+            }
             // A name near the line limit can make the recomputed head line too long to read back.
             if (loaded.name.size() > 200) continue;
             // Names the editor refuses to save need not read back.
@@ -41,11 +59,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::FILE* g = memoryFile(text.data(), text.size());
             lumbra::LoadedAperture again;
             if (!g || !lumbra::loadApertureFromFile(g, 1, again, error)) std::abort();
-            lumbra::ApertureRecord b;
-            b.reset(again.name, again.xSize, again.ySize);
+            lumbra::ApertureRecord d;
+            d.reset(again.name, again.xSize, again.ySize);
             for (auto& p : again.primitives)
-                b.append(std::move(p));
-            if (lumbra::writeApertureText(b) != text) std::abort();
+                d.append(std::move(p));
+            if (lumbra::writeApertureText(d) != text) std::abort();
             std::fclose(g);
         }
     }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 using namespace lumbra;
 using namespace lumbra::testing;
@@ -171,4 +172,64 @@ TEST(CairoCanvasLines, FarReachingLinesAreCutToTheBufferAndStayExactUnderXor) {
     c.line(3, 3, 3, 3 + 5); // the end pixel is not drawn
     EXPECT_EQ(c.pixel(3, 7), kWhite);
     EXPECT_EQ(c.pixel(3, 8), kBlack);
+}
+
+// Leaving out what cannot reach the client area changes no pixel: primitives of every kind (some with
+// drill crosses, sizes at or below zero, wide arcs) all around a zoomed-in view, filled and sketched.
+TEST_F(Paint, LeavingOutWhatCannotShowChangesNoPixel) {
+    std::mt19937 rng(3);
+    std::uniform_int_distribution<std::int32_t> coord(u(-400), u(400)), size(u(-5), u(60)), pick(0, 9);
+    auto pt = [&] { return Point{coord(rng), coord(rng)}; };
+    for (int i = 0; i < 600; ++i) {
+        PrimitiveRecord p;
+        switch (i % 4) {
+        case 0:
+            p = PrimitiveRecord::circle(size(rng), pt());
+            break;
+        case 1: {
+            Point a = pt(), b = pt();
+            if (pick(rng) < 3) b.y = a.y;
+            p = PrimitiveRecord::line(size(rng), a, b);
+            break;
+        }
+        case 2: {
+            Point c = pt();
+            p = PrimitiveRecord::polygon({c, {c.x + size(rng), c.y}, {c.x, c.y + size(rng)}, c});
+            break;
+        }
+        default: {
+            Point c = pt();
+            std::int32_t r = std::abs(size(rng));
+            p = PrimitiveRecord::arc(pick(rng) * 360, pick(rng) < 5 ? 900 : -2700, r, size(rng) / 2, c,
+                                     Point{c.x + r, c.y}, Point{c.x, c.y + r});
+        }
+        }
+        p.toolWord = pick(rng) < 3 ? 257 : 0;
+        p.polarity = pick(rng) < 8 ? 1 : 0;
+        ap().append(std::move(p));
+    }
+    int differing = 0, lit = 0;
+    for (Point centre : {P(0, 0), P(150, -120), P(-300, 260)}) {
+        for (int fill : {1, 0}) {
+            view.fillMode = fill;
+            // Drill crosses reach into the view from centres a few pixels outside it.
+            for (Point off : {P(63, 0), P(-63, 0), P(0, 63), P(0, -63)})
+                ap().append(PrimitiveRecord::circle(0, {centre.x + off.x, centre.y + off.y}))->toolWord = 257;
+            ViewWindow w{centre.x - u(60), centre.y - u(40), centre.x + u(60), centre.y + u(40)};
+            view.window = w;
+            view.cullHidden = true;
+            view.redraw();
+            auto culled = canvas.pixels();
+            view.window = w; // as the first paint found it (fitting it to the client moves it)
+            view.cullHidden = false;
+            view.redraw();
+            auto whole = canvas.pixels();
+            for (std::size_t k = 0; k < whole.size(); ++k) {
+                differing += culled[k] != whole[k];
+                lit += whole[k] != 0;
+            }
+        }
+    }
+    EXPECT_EQ(differing, 0);
+    EXPECT_GT(lit, 20000); // the views really show primitives
 }

@@ -1,14 +1,18 @@
-// Prints timings of the aperture editor's heavy operations on large apertures.
+// Prints timings of the aperture editor's heavy operations on large apertures, with the file's load
+// and save set beside standard tools run on the same file in the same run.
 #include "cairo_canvas.h"
 #include "document.h"
 #include "view.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <random>
 #include <string>
+#include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 
@@ -16,28 +20,65 @@ using namespace lumbra;
 
 namespace {
 
-// The machine is shared: CPU time of this process is the steadier figure, wall time is printed too.
-struct Stopwatch {
-    std::chrono::steady_clock::time_point wall = std::chrono::steady_clock::now();
-    double cpu0 = cpuNow();
-    static double cpuNow() {
-        timespec ts{};
-        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-        return ts.tv_sec + ts.tv_nsec * 1e-9;
-    }
-    double cpu() const { return cpuNow() - cpu0; }
-    double elapsed() const {
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() - wall).count();
-    }
+double cpuNow() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
+}
+
+double childCpuNow() {
+    rusage u{};
+    getrusage(RUSAGE_CHILDREN, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-6;
+}
+
+double wallNow() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// One timing: CPU seconds (of this process, or of the children it ran) and wall seconds.
+struct Sample {
+    double cpu = 0, wall = 0;
 };
 
-void report(const char* what, const Stopwatch& t, double mb = 0, const char* note = "") {
-    double c = t.cpu(), w = t.elapsed();
+template <class F> Sample measure(F&& f) {
+    double c0 = cpuNow(), w0 = wallNow();
+    f();
+    return {cpuNow() - c0, wallNow() - w0};
+}
+
+Sample measureCommand(const std::string& command) {
+    double c0 = childCpuNow(), w0 = wallNow();
+    if (std::system(command.c_str()) != 0) std::printf("command failed: %s\n", command.c_str());
+    return {childCpuNow() - c0, wallNow() - w0};
+}
+
+// The machine is shared: medians of a few runs, CPU time being the steadier figure.
+Sample median(std::vector<Sample> v) {
+    Sample m;
+    std::vector<double> c, w;
+    for (const Sample& s : v)
+        c.push_back(s.cpu), w.push_back(s.wall);
+    std::sort(c.begin(), c.end());
+    std::sort(w.begin(), w.end());
+    m.cpu = c[c.size() / 2];
+    m.wall = w[w.size() / 2];
+    return m;
+}
+
+void report(const char* what, Sample s, double mb = 0, const std::string& note = "") {
     if (mb > 0)
-        std::printf("%-24s cpu %10.3f ms  wall %10.3f ms  %8.1f MB/s (cpu) %s\n", what, c * 1e3, w * 1e3,
-                    mb / c, note);
+        std::printf("%-26s cpu %10.3f ms  wall %10.3f ms  %8.1f MB/s (cpu) %s\n", what, s.cpu * 1e3,
+                    s.wall * 1e3, mb / s.cpu, note.c_str());
     else
-        std::printf("%-24s cpu %10.3f ms  wall %10.3f ms  %s\n", what, c * 1e3, w * 1e3, note);
+        std::printf("%-26s cpu %10.3f ms  wall %10.3f ms  %s\n", what, s.cpu * 1e3, s.wall * 1e3,
+                    note.c_str());
+}
+
+void ratio(const char* what, Sample ours, Sample theirs, double goal) {
+    std::printf("%-26s cpu %6.2fx  wall %6.2fx  (goal: at least %.1fx)\n", what, theirs.cpu / ours.cpu,
+                theirs.wall / ours.wall, goal);
 }
 
 void fill(ApertureRecord& a, long n, unsigned seed) {
@@ -73,68 +114,125 @@ void fill(ApertureRecord& a, long n, unsigned seed) {
     }
 }
 
-void run(long n) {
+void run(long n, int reps, bool paint) {
     SilentMessages quiet;
-    std::string path = "/tmp/aperture-bench-" + std::to_string(::getpid()) + ".apt";
+    std::string base = "/tmp/aperture-bench-" + std::to_string(::getpid());
+    std::string path = base + ".apt", copy = base + "-copy.apt";
     std::printf("--- %ld primitives\n", n);
     double mb = 0;
     {
         CLumbraDoc doc(quiet);
         doc.OnNewDocument();
         fill(doc.aperture(), n, 7);
-        Stopwatch t;
-        doc.aperture().computeSize();
-        report("computeSize", t);
-        Stopwatch s;
-        if (!doc.OnSaveDocument(path)) std::printf("save failed: %s\n", doc.lastError().c_str());
+        report("computeSize", measure([&] { doc.aperture().computeSize(); }));
+        // Save and the standard copy alternate so that both see the same load on the machine.
+        std::vector<Sample> ours, theirs;
+        for (int r = 0; r < reps; ++r) {
+            ours.push_back(measure([&] {
+                if (!doc.OnSaveDocument(path)) std::printf("save failed: %s\n", doc.lastError().c_str());
+            }));
+            theirs.push_back(measureCommand("cat " + path + " > " + copy + " && sync " + copy));
+        }
         std::FILE* f = std::fopen(path.c_str(), "rb");
         std::fseek(f, 0, SEEK_END);
-        mb = std::ftell(f) / 1e6;
+        mb = double(std::ftell(f)) / 1e6;
         std::fclose(f);
-        std::printf("file size                %10.3f MB\n", mb);
-        report("save (with fsync)", s, mb);
+        std::printf("file size                  %10.3f MB\n", mb);
+        report("save (with fsync)", median(ours), mb);
+        report("cat FILE > COPY && sync", median(theirs), mb);
+        ratio("save speed / cat+sync", median(ours), median(theirs), 0.5);
+        std::remove(copy.c_str());
     }
-    {
-        Stopwatch t;
-        std::FILE* f = std::fopen(path.c_str(), "rb");
-        std::vector<char> buf(1 << 16);
-        std::size_t total = 0, got;
-        while ((got = std::fread(buf.data(), 1, buf.size(), f)) > 0)
-            total += got;
-        std::fclose(f);
-        std::string note = std::to_string(total) + " bytes";
-        report("read bytes only", t, mb, note.c_str());
+    // Each load opens the file in a new document: closing the previous one is not part of loading.
+    std::vector<Sample> ours, theirs;
+    bool ok = true;
+    for (int r = 0; r < reps; ++r) {
+        {
+            CLumbraDoc fresh(quiet);
+            ours.push_back(measure([&] { ok = fresh.OnOpenDocument(path) && ok; }));
+        }
+        theirs.push_back(measureCommand("LC_ALL=C wc -w " + path + " > /dev/null"));
     }
     CLumbraDoc doc(quiet);
-    doc.OnNewDocument();
-    Stopwatch l;
-    bool ok = doc.OnOpenDocument(path);
-    report("load (scan + parse)", l, mb, ok ? "" : "FAILED");
+    ok = doc.OnOpenDocument(path) && ok;
+    report("load (check all, keep 1)", median(ours), mb, ok ? "" : "FAILED");
+    {
+        std::vector<Sample> checks;
+        for (int r = 0; r < reps; ++r)
+            checks.push_back(measure([&] {
+                std::FILE* f = std::fopen(path.c_str(), "rb");
+                ok = scanApertureFile(f).ok() && ok;
+                std::fclose(f);
+            }));
+        report("  of which checking only", median(checks), mb, ok ? "" : "FAILED");
+    }
+    report("LC_ALL=C wc -w FILE", median(theirs), mb);
+    ratio("load speed / wc -w", median(ours), median(theirs), 2.0);
     std::remove(path.c_str());
 
     CairoCanvas canvas(1920, 1080);
     CLumbraView view(doc);
     view.attachCanvas(&canvas);
     view.zoomAll();
-    Stopwatch p;
-    view.paint();
-    report("paint 1920 x 1080", p);
-    Stopwatch k;
-    PrimitiveRecord* hit = view.pickAt(Point{12345, -6789}, -1);
-    report("pick", k, 0, hit ? "(hit)" : "(nothing)");
-    Stopwatch ws;
-    int selected = view.selectWindow(Point{-600000, -600000}, Point{600000, 600000}, -1);
-    std::string sel = "(" + std::to_string(selected) + " selected)";
-    report("window selection", ws, 0, sel.c_str());
+    if (paint) report("paint 1920 x 1080", measure([&] { view.paint(); }));
+    if (paint) {
+        // A tenth of the width and height: about 1 % of the aperture in view.
+        ViewWindow all = view.window, part{all.left / 10, all.bottom / 10, all.right / 10, all.top / 10};
+        std::vector<Sample> v;
+        for (int r = 0; r < 5; ++r) {
+            view.window = part;
+            v.push_back(measure([&] { view.paint(); }));
+        }
+        report("paint zoomed in to 1 %", median(v));
+        // The same view with every primitive drawn, as before culling.
+        view.cullHidden = false;
+        v.clear();
+        for (int r = 0; r < 3; ++r) {
+            view.window = part;
+            v.push_back(measure([&] { view.paint(); }));
+        }
+        report("  the same, nothing culled", median(v));
+        view.cullHidden = true;
+        view.window = all;
+    }
+    auto timed = [&](const char* what, auto&& f) {
+        std::vector<Sample> v;
+        std::string note;
+        for (int r = 0; r < 9; ++r)
+            v.push_back(measure([&] { note = f(); }));
+        report(what, median(v), 0, note);
+    };
+    timed("pick (hit)", [&] {
+        return std::string(view.pickAt(Point{12345, -6789}, -1) ? "(hit)" : "(nothing)");
+    });
+    timed("pick (miss)", [&] {
+        return std::string(view.pickAt(Point{1500000, 1500000}, -1) ? "(hit)" : "(nothing)");
+    });
+    timed("window selection (large)", [&] {
+        int s = view.selectWindow(Point{-600000, -600000}, Point{600000, 600000}, -1);
+        return "(" + std::to_string(s) + " selected)";
+    });
+    timed("window selection (small)", [&] {
+        int s = view.selectWindow(Point{-60000, -60000}, Point{60000, 60000}, -1);
+        return "(" + std::to_string(s) + " selected)";
+    });
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     std::vector<long> counts;
-    for (int i = 1; i < argc; ++i)
-        counts.push_back(std::atol(argv[i]));
+    bool paint = true;
+    int reps = 3;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--no-paint") == 0)
+            paint = false;
+        else if (std::strncmp(argv[i], "--reps=", 7) == 0)
+            reps = std::max(1, std::atoi(argv[i] + 7));
+        else
+            counts.push_back(std::atol(argv[i]));
+    }
     if (counts.empty()) counts = {10000, 1000000};
     for (long n : counts)
-        run(n);
+        run(n, reps, paint);
 }
