@@ -295,6 +295,14 @@ CWnd* CWnd::addControl(const ControlTemplate& t) {
     return children_.back().get();
 }
 
+CWnd* CWnd::adoptChild(std::unique_ptr<CWnd> child, int id) {
+    child->id_ = id;
+    child->parent_ = this;
+    child->created_ = true;
+    children_.push_back(std::move(child));
+    return children_.back().get();
+}
+
 void CWnd::createControls(const DialogTemplate& t) {
     children_.clear();
     text_ = t.caption;

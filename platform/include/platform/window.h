@@ -6,6 +6,7 @@
 
 #include "platform/cstring.h"
 #include "platform/resources.h"
+#include "platform/winmsg.h"
 
 #include <cstdint>
 #include <functional>
@@ -14,10 +15,6 @@
 #include <string>
 #include <vector>
 
-using UINT = unsigned int;
-using WPARAM = std::uintptr_t;
-using LPARAM = std::intptr_t;
-using LRESULT = std::intptr_t;
 using INT_PTR = std::intptr_t;
 using BOOL = int;
 
@@ -30,12 +27,6 @@ enum : int {
     IDYES = 6,
     IDNO = 7,
     ID_HELP = 0xE146, // 57670
-};
-
-enum : UINT {
-    WM_HELP = 0x0053,
-    WM_TIMER = 0x0113,
-    WM_SYSCOMMAND = 0x0112,
 };
 
 enum : int { SW_HIDE = 0, SW_SHOW = 5 };
@@ -195,6 +186,8 @@ class CWnd {
   protected:
     void markCreated(bool created) { created_ = created; }
     void setParent(CWnd* parent) { parent_ = parent; }
+    // Takes a child window of a derived type (a bar of a frame, say) under `id`.
+    CWnd* adoptChild(std::unique_ptr<CWnd> child, int id);
 
   private:
     friend class CModalWindow;
