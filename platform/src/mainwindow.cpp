@@ -12,47 +12,17 @@ bool CControlBar::OnCommand(int id, int code) {
     return GetParent() && GetParent()->OnCommand(id, code);
 }
 
-namespace {
-
-std::function<int(const CString&)>& measureHook() {
-    static std::function<int(const CString&)> hook;
-    return hook;
-}
-int averageWidth = 7;
-
-int codePoints(const CString& text) {
-    int n = 0;
-    for (unsigned char c : text.str())
-        if ((c & 0xC0) != 0x80) ++n;
-    return n;
-}
-
-} // namespace
-
-void CStatusBar::setTextMeasure(std::function<int(const CString&)> measure, int averageCharWidth) {
-    measureHook() = std::move(measure);
-    averageWidth = averageCharWidth > 0 ? averageCharWidth : 7;
-}
-
-int CStatusBar::measureText(const CString& text) {
-    return measureHook() ? measureHook()(text) : codePoints(text) * averageWidth;
-}
-
-int CStatusBar::averageCharWidth() {
-    return averageWidth;
-}
-
 void CStatusBar::SetIndicators(const std::vector<int>& ids) {
     panes_.clear();
     for (int id : ids)
-        panes_.push_back({id, {}, averageWidth / 2});
+        panes_.push_back({id, {}, AverageCharWidth() / 2});
 }
 
 bool CStatusBar::SetPaneText(int index, const char* text) {
     if (index < 0 || index >= static_cast<int>(panes_.size())) return false;
     Pane& p = panes_[static_cast<size_t>(index)];
     p.text = text ? text : "";
-    p.width = measureText(p.text) + averageWidth / 2;
+    p.width = MeasureText(p.text) + AverageCharWidth() / 2;
     return true;
 }
 

@@ -88,7 +88,7 @@ std::optional<ScriptStep> parseScriptStep(const std::string& verb, const std::st
         error = korvane::format("step '%s': %s", step.source.c_str(), what);
         return std::nullopt;
     };
-    if (verb == "set" || verb == "select") {
+    if (verb == "set" || verb == "select" || verb == "dblclick") {
         size_t eq = arg.find('=');
         if (eq == std::string::npos) return bad("expected [P:]ID=VALUE");
         if (!parseTarget(arg.substr(0, eq), step))
@@ -97,7 +97,7 @@ std::optional<ScriptStep> parseScriptStep(const std::string& verb, const std::st
             step.kind = K::Set;
             step.text = arg.substr(eq + 1);
         } else {
-            step.kind = K::Select;
+            step.kind = verb == "select" ? K::Select : K::DoubleClick;
             if (!parseInt(arg.substr(eq + 1), step.index) || step.index < 0)
                 return bad("expected an item index from 0");
         }
@@ -362,9 +362,16 @@ bool ScriptedPresenter::apply(CModalWindow& window, const ScriptStep& step, std:
             return false;
         }
         return true;
+    case K::DoubleClick:
+        if (!c->userDoubleClick(step.index)) {
+            why = korvane::format("control %d is not a list or has no item %d", step.id, step.index);
+            return false;
+        }
+        return true;
     case K::Select:
-        if (c->kind() != ControlKind::ComboBox && c->kind() != ControlKind::ListBox) {
-            why = korvane::format("control %d is not a combo or list box", step.id);
+        if (c->kind() != ControlKind::ComboBox && c->kind() != ControlKind::ListBox &&
+            c->kind() != ControlKind::ListControl) {
+            why = korvane::format("control %d is not a combo box or list", step.id);
             return false;
         }
         if (!c->userSelect(step.index)) {

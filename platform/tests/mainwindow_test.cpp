@@ -143,7 +143,7 @@ TEST(MainWindowCanvas, PaintingIsLeftToTheOwnerAndHappensOnlyWhenInvalidated) {
 }
 
 TEST(MainWindowBars, StatusPanesFitTheirTextAndBarsKeepTheirStateByID) {
-    CStatusBar::setTextMeasure(nullptr, 8);
+    SetTextMeasure(nullptr, 8);
     TestFrame f;
     CStatusBar* s = f.addStatusBar(59393, {0, 7001, 7002});
     EXPECT_TRUE(s->SetPaneText(1, "Cnt 12"));
@@ -154,10 +154,10 @@ TEST(MainWindowBars, StatusPanesFitTheirTextAndBarsKeepTheirStateByID) {
     EXPECT_EQ(s->paneWidth(2), 8 + 4);
     EXPECT_FALSE(s->SetPaneText(3, "x"));
     EXPECT_EQ(s->CommandToIndex(7002), 2);
-    CStatusBar::setTextMeasure([](const CString& t) { return static_cast<int>(t.str().size()) * 3; }, 6);
+    SetTextMeasure([](const CString& t) { return static_cast<int>(t.str().size()) * 3; }, 6);
     s->SetPaneText(0, "abcd");
     EXPECT_EQ(s->paneWidth(0), 12 + 3);
-    CStatusBar::setTextMeasure(nullptr, 7);
+    SetTextMeasure(nullptr, 7);
 
     CControlBar* tools = f.addToolBar(59392, "Standard", {100, 0, 101});
     DialogTemplate t{
@@ -368,6 +368,110 @@ TEST(MainWindowScript, WithoutAPresenterTheWindowIsAskedToClose) {
     EXPECT_EQ(f.run(), 0);
     EXPECT_TRUE(f.destroyed());
     EXPECT_EQ(f.idles, 1);
+}
+
+} // namespace
+
+namespace {
+
+// A dialog with an integer field (1) limited to 0..9999 and a number field (2) limited to 0..9.99999.
+class NumberDialog : public CDialog {
+  public:
+    int whole = 0;
+    double number = 0;
+    NumberDialog() {
+        createControls(DialogTemplate{0,
+                                      "Numbers",
+                                      10,
+                                      10,
+                                      {{1, ControlKind::Edit, "", {}, 0},
+                                       {2, ControlKind::Edit, "", {}, 0},
+                                       {3, ControlKind::ListControl, "", {}, 0}}});
+    }
+    void DoDataExchange(CDataExchange* pDX) override {
+        DDX_Text(pDX, 1, whole);
+        DDV_MinMaxInt(pDX, whole, 0, 9999);
+        DDX_Text(pDX, 2, number, "%.5lf");
+        DDV_MinMaxDouble(pDX, number, 0, 9.99999);
+    }
+};
+
+class RecordingPresenter : public Presenter {
+  public:
+    std::vector<std::string> boxes;
+    int runModal(CModalWindow&) override { return IDCANCEL; }
+    int messageBox(const MessageBoxRequest& r) override {
+        boxes.push_back(r.text.str());
+        return IDOK;
+    }
+    void help(const HelpRequest&) override {}
+    std::optional<std::string> chooseFile(const FileDialogRequest&) override { return std::nullopt; }
+};
+
+struct NumberCase {
+    const char* whole;
+    const char* number;
+    bool accepted;
+    const char* message; // the message shown when refused
+    int focus;           // the field named by the refusal
+};
+
+class NumberExchange : public ::testing::TestWithParam<NumberCase> {};
+
+TEST_P(NumberExchange, FieldsAreReadAsNumbersAndRefusedWithTheStandardMessages) {
+    const NumberCase& c = GetParam();
+    NumberDialog d;
+    RecordingPresenter p;
+    Presenter* previous = setPresenter(&p);
+    d.SetDlgItemText(1, c.whole);
+    d.SetDlgItemText(2, c.number);
+    bool ok = d.UpdateData(true);
+    setPresenter(previous);
+    EXPECT_EQ(ok, c.accepted);
+    if (c.accepted) {
+        EXPECT_TRUE(p.boxes.empty());
+        return;
+    }
+    ASSERT_EQ(p.boxes.size(), 1u); // one message, not one per field
+    EXPECT_EQ(p.boxes[0], c.message);
+    EXPECT_EQ(d.GetFocus(), d.GetDlgItem(c.focus));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, NumberExchange,
+    ::testing::Values(NumberCase{"7", "0.25", true, "", 0}, NumberCase{" 9999 ", "9.99999", true, "", 0},
+                      NumberCase{"7x", "1", false, "Please enter an integer.", 1},
+                      NumberCase{"", "1", false, "Please enter an integer.", 1},
+                      NumberCase{"99999999999", "1", false, "Please enter an integer.", 1},
+                      NumberCase{"10000", "1", false, "Please enter an integer between 0 and 9999.", 1},
+                      NumberCase{"-1", "1", false, "Please enter an integer between 0 and 9999.", 1},
+                      NumberCase{"1", "nan", false, "Please enter a number.", 2},
+                      NumberCase{"1", "1e999", false, "Please enter a number.", 2},
+                      NumberCase{"1", "10", false, "Please enter a number between 0 and 9.99999.", 2}));
+
+TEST(NumberExchange, LoadingWritesTheFormatAndListRowsCanBeSelectedAndDoubleClicked) {
+    NumberDialog d;
+    d.whole = 42;
+    d.number = 0.25;
+    d.UpdateData(false);
+    EXPECT_EQ(d.GetDlgItemText(1), CString("42"));
+    EXPECT_EQ(d.GetDlgItemText(2), CString("0.25000"));
+    CWnd* list = d.GetDlgItem(3);
+    list->InsertColumn(0, "Name");
+    list->InsertItem(0, "a");
+    list->InsertItem(1, "b");
+    int doubles = 0, changes = 0;
+    d.OnDoubleClick(3, [&] { ++doubles; });
+    d.OnSelChange(3, [&] { ++changes; });
+    EXPECT_TRUE(list->userSelect(1));
+    EXPECT_EQ(list->GetCurSel(), 1);
+    EXPECT_FALSE(list->userSelect(2));
+    EXPECT_TRUE(list->userDoubleClick(0));
+    EXPECT_EQ(list->GetCurSel(), 0);
+    EXPECT_EQ(doubles, 1);
+    EXPECT_EQ(changes, 2);
+    list->DeleteItem(0);
+    EXPECT_EQ(list->GetCurSel(), -1);
 }
 
 } // namespace

@@ -85,12 +85,6 @@ class CStatusBar : public CWnd {
     int CommandToIndex(int id) const;
     const std::vector<Pane>& panes() const { return panes_; }
 
-    // Text measuring of the presenter in force (pixels); without one each character counts as
-    // the average width.
-    static void setTextMeasure(std::function<int(const CString&)> measure, int averageCharWidth);
-    static int measureText(const CString& text);
-    static int averageCharWidth();
-
   private:
     std::vector<Pane> panes_;
 };

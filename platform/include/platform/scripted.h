@@ -24,6 +24,7 @@ struct ScriptStep {
         Cancel,
         HelpButton,
         ChooseFile,
+        DoubleClick,
         // Main-window steps: a menu command, a key, the mouse on the canvas, a resize, closing.
         Command,
         Key,
@@ -50,10 +51,10 @@ struct ScriptStep {
 
 // Parses one step: verb ("set", "click", "select", "cell", "answer", "ok", "cancel", "help-button",
 // "file") and its argument. Returns nothing and sets `error` when the step is malformed.
-// Main-window verbs: "command ID", "key [ctrl+][alt+][shift+]NAME" (a letter, digit, escape, back,
-// insert, delete, return, space, tab, f1..f12, left, right, up, down), "move X,Y", "down X,Y",
-// "up X,Y", "rdown X,Y", "rup X,Y", "click X,Y" (down and up), "rclick X,Y", "wheel DELTA X,Y",
-// "size W,H" and "close".
+// "dblclick ID=INDEX" double-clicks an item of a list. Main-window verbs: "command ID", "key
+// [ctrl+][alt+][shift+]NAME" (a letter, digit, escape, back, insert, delete, return, space, tab, f1..f12,
+// left, right, up, down), "move X,Y", "down X,Y", "up X,Y", "rdown X,Y", "rup X,Y", "click X,Y" (down and
+// up), "rclick X,Y", "wheel DELTA X,Y", "size W,H" and "close".
 std::optional<ScriptStep> parseScriptStep(const std::string& verb, const std::string& argument,
                                           std::string& error);
 
