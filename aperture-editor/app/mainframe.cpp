@@ -254,9 +254,13 @@ EditVerdict CMainFrame::toolEdited(const CString& text) {
 
 void CMainFrame::toggleMetric() {
     bool wasMetric = metric();
+    // The new text comes from the width in units rather than from the old text, whose five decimals
+    // would otherwise drift the width a little with every toggle.
     double v = 0;
-    if (!parseNumberText(CString(settings_.width), v)) v = view_ ? toLength(view_->width, wasMetric) : 0;
-    v = wasMetric ? v / 25.4 : v * 25.4;
+    if (view_)
+        v = toLength(view_->width, !wasMetric);
+    else if (parseNumberText(CString(settings_.width), v))
+        v = wasMetric ? v / 25.4 : v * 25.4;
     settings_.metric = wasMetric ? 0 : 1;
     settings_.width = korvane::format("%.5lf", v);
     if (CWnd* w = findBarControl(IDC_WIDTH)) w->SetWindowText(settings_.width.c_str());
