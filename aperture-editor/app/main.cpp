@@ -1,6 +1,7 @@
 // lumbra: the custom-aperture editor. `lumbra --script FILE [APERTURE-FILE]` runs it without a display:
 // the script's steps are menu commands, canvas clicks and keys, bar edits and dialog steps.
 #include "app.h"
+#include "socket_link.h"
 
 #include "platform/scripted.h"
 
@@ -43,7 +44,9 @@ int main(int argc, char** argv) {
 
     int code = 0;
     {
-        lumbra::CLumbraApp app;
+        // A CAM host listening for the editor turns this run into a linked one.
+        lumbra::SocketHostLink link;
+        lumbra::CLumbraApp app(&link);
         if (args.size() == 3) app.fileToOpen = args[2];
         if (!app.InitInstance()) {
             std::fprintf(stderr, "lumbra: %s could not be opened\n",
