@@ -88,6 +88,7 @@ bool CLumbraApp::SaveModified() {
 }
 
 bool CLumbraApp::OpenDocumentFile(const std::string& path) {
+    chooser_.file = path;
     if (!doc_->OnOpenDocument(path)) {
         // A recent file that is gone leaves the list.
         if (!std::filesystem::exists(path)) std::erase(settings_.recentFiles, path);

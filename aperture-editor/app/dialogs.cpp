@@ -1,12 +1,15 @@
 #include "dialogs.h"
 
+#include "document.h"
 #include "resource.h"
 #include "resources.h"
 #include "units.h"
+#include "view.h"
 
 #include "platform/format.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace lumbra {
 
@@ -146,10 +149,34 @@ std::int32_t CChangeDrillToolsDialog::sizeUnits() const {
 
 // ---------------------------------------------------------------- the aperture chooser
 
-COpenCustomApDialog::COpenCustomApDialog(const std::vector<ApertureCatalogEntry>& catalog)
-    : CDialog(IDD_OPENCUSTOMAP), catalog_(catalog) {
+COpenCustomApDialog::COpenCustomApDialog(const std::vector<ApertureCatalogEntry>& catalog, Loader loader)
+    : CDialog(IDD_OPENCUSTOMAP), catalog_(catalog), loader_(std::move(loader)) {
     lumbraResources();
     OnDoubleClick(IDC_APLIST, [this] { OnOK(); });
+    OnSelChange(IDC_APLIST, [this] { showPreview(); });
+}
+
+COpenCustomApDialog::~COpenCustomApDialog() {
+    // The preview control may outlive this member when the dialog was created without running it.
+    if (CWnd* p = GetDlgItem(IDC_PREVIEW)) p->setExtension(nullptr);
+}
+
+void COpenCustomApDialog::showPreview() {
+    preview_.image = std::make_unique<CairoCanvas>(kPreviewWidth, kPreviewHeight);
+    preview_.image->fillRect(0, 0, kPreviewWidth, kPreviewHeight, kBlack);
+    CWnd* list = GetDlgItem(IDC_APLIST);
+    LoadedAperture loaded;
+    if (!list || list->GetCurSel() < 0 || !loader_ || !loader_(list->GetCurSel(), loaded)) return;
+    // The editor's own view draws it, fitted to the box as a newly opened aperture is.
+    SilentMessages quiet;
+    CLumbraDoc doc(quiet);
+    doc.aperture().reset(loaded.name, loaded.xSize, loaded.ySize);
+    for (auto& p : loaded.primitives)
+        doc.aperture().append(std::move(p));
+    CLumbraView view(doc);
+    view.attachCanvas(preview_.image.get());
+    doc.UpdateAllViews(kHintNewAperture);
+    view.paint();
 }
 
 BOOL COpenCustomApDialog::OnInitDialog() {
@@ -170,6 +197,8 @@ BOOL COpenCustomApDialog::OnInitDialog() {
     }
     list->SetCurSel(0);
     list->SetFocus();
+    if (CWnd* p = GetDlgItem(IDC_PREVIEW)) p->setExtension(&preview_);
+    showPreview();
     return 0;
 }
 
@@ -184,7 +213,12 @@ CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {
 }
 
 int DialogChooser::choose(const std::vector<ApertureCatalogEntry>& catalog) {
-    COpenCustomApDialog d(catalog);
+    std::string path = file;
+    COpenCustomApDialog d(catalog, [path](int row, LoadedAperture& out) {
+        std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
+        std::string error;
+        return f && loadApertureFromFile(f.get(), row + 1, out, error);
+    });
     return d.DoModal() == IDOK ? d.selected : -1;
 }
 

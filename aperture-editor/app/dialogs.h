@@ -3,11 +3,15 @@
 
 #include "aperture.h"
 #include "aperture_file.h"
+#include "cairo_canvas.h"
 #include "messages.h"
 
 #include "platform/window.h"
 
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
 #include <vector>
 
 namespace lumbra {
@@ -66,16 +70,33 @@ class CChangeDrillToolsDialog : public CDialog {
     double size_ = 0;
 };
 
+// The picture of the selected aperture beside the chooser's list, attached to its preview control so
+// that a presenter can show it.
+class PreviewImage : public ControlExtension {
+  public:
+    void controlDestroyed(CWnd*) override {}
+    std::unique_ptr<CairoCanvas> image;
+};
+
 // The apertures of a file: name, X and Y size in inches; the first row selected; a double-click is OK.
+// With a loader, the preview shows the selected aperture scaled to fit.
 class COpenCustomApDialog : public CDialog {
   public:
-    explicit COpenCustomApDialog(const std::vector<ApertureCatalogEntry>& catalog);
+    using Loader = std::function<bool(int row, LoadedAperture& out)>;
+    static constexpr int kPreviewWidth = 160, kPreviewHeight = 150;
+
+    explicit COpenCustomApDialog(const std::vector<ApertureCatalogEntry>& catalog, Loader loader = {});
+    ~COpenCustomApDialog() override;
     BOOL OnInitDialog() override;
     void OnOK() override;
     int selected = -1; // 0-based row after OK
+    const CairoCanvas* preview() const { return preview_.image.get(); }
 
   private:
+    void showPreview();
     const std::vector<ApertureCatalogEntry>& catalog_;
+    Loader loader_;
+    PreviewImage preview_;
 };
 
 class CAboutDlg : public CDialog {
@@ -87,6 +108,8 @@ class CAboutDlg : public CDialog {
 class DialogChooser : public ApertureChooser {
   public:
     int choose(const std::vector<ApertureCatalogEntry>& catalog) override;
+    // The file being opened, from which the preview loads the selected aperture.
+    std::string file;
 };
 
 // Adds a typed offset to a point, staying inside the 32-bit range of aperture units.

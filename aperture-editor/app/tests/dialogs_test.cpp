@@ -204,3 +204,52 @@ TEST_F(Dialogs, TheAboutBoxNamesTheProgramAndItsMaker) {
 }
 
 } // namespace lumbra::apptest
+
+namespace lumbra::apptest {
+
+namespace {
+int litPixels(const CairoCanvas* c) {
+    int n = 0;
+    if (!c) return -1;
+    for (std::uint32_t p : c->pixels())
+        if ((p & 0xFFFFFF) != 0) ++n;
+    return n;
+}
+} // namespace
+
+TEST_F(Dialogs, ThePreviewDrawsTheSelectedApertureScaledToFit) {
+    std::string file = path("two.cap");
+    // A small circle and a two-inch square, both around the origin: each fills its preview.
+    std::ofstream(file) << "$CustomApertureData\nsmall 0 0\n1\n14 1 c670 0 0 0\n"
+                           "big 0 0\n1\n28 1 4 0\nffd93e20 ffd93e20\n26c1e0 ffd93e20\n26c1e0 26c1e0\n"
+                           "ffd93e20 26c1e0\nffd93e20 ffd93e20\n";
+    std::vector<ApertureCatalogEntry> catalog{{"small", 0, 0}, {"big", 0, 0}, {"missing", 0, 0}};
+    std::vector<int> rowsAsked;
+    COpenCustomApDialog d(catalog, [&](int row, LoadedAperture& out) {
+        rowsAsked.push_back(row);
+        std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(file.c_str(), "rb"), &std::fclose);
+        std::string error;
+        return f && loadApertureFromFile(f.get(), row + 1, out, error);
+    });
+    ASSERT_TRUE(d.Create());
+    d.OnInitDialog();
+    // A presenter finds the picture through the preview control.
+    auto* attached = dynamic_cast<PreviewImage*>(d.GetDlgItem(IDC_PREVIEW)->extension());
+    ASSERT_NE(attached, nullptr);
+    EXPECT_EQ(attached->image.get(), d.preview());
+    int small = litPixels(d.preview());
+    std::vector<std::uint32_t> first = d.preview()->pixels();
+    ASSERT_TRUE(d.GetDlgItem(IDC_APLIST)->userSelect(1));
+    int big = litPixels(d.preview());
+    ASSERT_TRUE(d.GetDlgItem(IDC_APLIST)->userSelect(2));
+    int missing = litPixels(d.preview());
+    EXPECT_EQ(rowsAsked, (std::vector<int>{0, 1, 2}));
+    // Fitted, each fills a good part of the box (not a speck), and the two pictures differ.
+    const int box = COpenCustomApDialog::kPreviewWidth * COpenCustomApDialog::kPreviewHeight;
+    EXPECT_GT(small, box / 10);
+    EXPECT_GT(big, box / 10);
+    EXPECT_NE(first, std::vector<std::uint32_t>(d.preview()->pixels()));
+    EXPECT_EQ(missing, 0); // no such aperture: an empty box
+}
+
+} // namespace lumbra::apptest
