@@ -1,5 +1,7 @@
 #include "platform/presenter.h"
 
+#include "platform/mainwindow.h"
+
 #include <cstdio>
 
 namespace {
@@ -27,6 +29,12 @@ Presenter* current = nullptr;
 HelpRequest helpTarget;
 
 } // namespace
+
+int Presenter::runMainWindow(CFrameWnd& frame) {
+    frame.OnIdle(0);
+    if (!frame.quitPosted()) frame.SendMessage(WM_CLOSE);
+    return frame.quitPosted() ? frame.exitCode() : 0;
+}
 
 Presenter& presenter() {
     return current ? *current : headless;

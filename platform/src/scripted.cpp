@@ -2,6 +2,7 @@
 
 #include "platform/format.h"
 #include "platform/line_reader.h"
+#include "platform/mainwindow.h"
 
 #include <algorithm>
 #include <cctype>
@@ -26,6 +27,56 @@ bool parseTarget(const std::string& s, ScriptStep& step) {
            parseInt(s.substr(colon + 1), step.id);
 }
 
+// "X,Y" into two integers.
+bool parsePair(const std::string& s, int& a, int& b) {
+    size_t comma = s.find(',');
+    return comma != std::string::npos && parseInt(s.substr(0, comma), a) && parseInt(s.substr(comma + 1), b);
+}
+
+bool parseKey(std::string spec, unsigned& key, unsigned& modifiers) {
+    std::transform(spec.begin(), spec.end(), spec.begin(), [](unsigned char c) { return std::tolower(c); });
+    modifiers = 0;
+    for (;;) {
+        size_t plus = spec.find('+');
+        if (plus == std::string::npos || plus + 1 == spec.size()) break;
+        std::string m = spec.substr(0, plus);
+        if (m == "ctrl")
+            modifiers |= kAccelCtrl;
+        else if (m == "alt")
+            modifiers |= kAccelAlt;
+        else if (m == "shift")
+            modifiers |= kAccelShift;
+        else
+            return false;
+        spec = spec.substr(plus + 1);
+    }
+    if (spec.size() == 1 && std::isalpha(static_cast<unsigned char>(spec[0]))) {
+        key = VK_A + static_cast<unsigned>(spec[0] - 'a');
+        return true;
+    }
+    if (spec.size() == 1 && std::isdigit(static_cast<unsigned char>(spec[0]))) {
+        key = VK_0 + static_cast<unsigned>(spec[0] - '0');
+        return true;
+    }
+    static const std::pair<const char*, unsigned> named[] = {
+        {"escape", VK_ESCAPE}, {"esc", VK_ESCAPE},    {"back", VK_BACK},     {"backspace", VK_BACK},
+        {"insert", VK_INSERT}, {"delete", VK_DELETE}, {"return", VK_RETURN}, {"enter", VK_RETURN},
+        {"space", VK_SPACE},   {"tab", VK_TAB},       {"left", VK_LEFT},     {"right", VK_RIGHT},
+        {"up", VK_UP},         {"down", VK_DOWN},     {"home", VK_HOME},     {"end", VK_END},
+    };
+    for (const auto& [name, code] : named)
+        if (spec == name) {
+            key = code;
+            return true;
+        }
+    int f = 0;
+    if (spec.size() >= 2 && spec[0] == 'f' && parseInt(spec.substr(1), f) && f >= 1 && f <= 12) {
+        key = VK_F1 + static_cast<unsigned>(f - 1);
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
 std::optional<ScriptStep> parseScriptStep(const std::string& verb, const std::string& arg,
@@ -37,7 +88,7 @@ std::optional<ScriptStep> parseScriptStep(const std::string& verb, const std::st
         error = korvane::format("step '%s': %s", korvane::clipForMessage(step.source, 60).c_str(), what);
         return std::nullopt;
     };
-    if (verb == "set" || verb == "select") {
+    if (verb == "set" || verb == "select" || verb == "dblclick") {
         size_t eq = arg.find('=');
         if (eq == std::string::npos) return bad("expected [P:]ID=VALUE");
         if (!parseTarget(arg.substr(0, eq), step))
@@ -46,13 +97,13 @@ std::optional<ScriptStep> parseScriptStep(const std::string& verb, const std::st
             step.kind = K::Set;
             step.text = arg.substr(eq + 1);
         } else {
-            step.kind = K::Select;
+            step.kind = verb == "select" ? K::Select : K::DoubleClick;
             if (!parseInt(arg.substr(eq + 1), step.index) || step.index < 0)
                 return bad("expected an item index from 0");
         }
         return step;
     }
-    if (verb == "click") {
+    if (verb == "click" && arg.find(',') == std::string::npos) {
         step.kind = K::Click;
         if (!parseTarget(arg, step)) return bad("expected [P:]ID");
         return step;
@@ -84,8 +135,49 @@ std::optional<ScriptStep> parseScriptStep(const std::string& verb, const std::st
         step.text = arg;
         return step;
     }
+    if (verb == "command") {
+        step.kind = K::Command;
+        if (!parseInt(arg, step.id)) return bad("expected a command ID");
+        return step;
+    }
+    if (verb == "key") {
+        step.kind = K::Key;
+        if (!parseKey(arg, step.key, step.modifiers))
+            return bad("expected [ctrl+][alt+][shift+] and a letter, digit or key name");
+        return step;
+    }
+    static const std::pair<const char*, unsigned> mouse[] = {
+        {"move", WM_MOUSEMOVE}, {"down", WM_LBUTTONDOWN},
+        {"up", WM_LBUTTONUP},   {"rdown", WM_RBUTTONDOWN},
+        {"rup", WM_RBUTTONUP},  {"click", 0u},
+        {"rclick", 0u},
+    };
+    for (const auto& [name, message] : mouse) {
+        if (verb != name) continue;
+        step.kind = K::Mouse;
+        step.message = message;
+        step.right = verb == "rclick";
+        if (!parsePair(arg, step.x, step.y)) return bad("expected X,Y");
+        return step;
+    }
+    if (verb == "wheel") {
+        step.kind = K::Wheel;
+        size_t sp = arg.find(' ');
+        if (sp == std::string::npos || !parseInt(arg.substr(0, sp), step.delta) ||
+            !parsePair(arg.substr(arg.find_first_not_of(' ', sp)), step.x, step.y))
+            return bad("expected DELTA X,Y");
+        return step;
+    }
+    if (verb == "size") {
+        step.kind = K::Resize;
+        if (!parsePair(arg, step.x, step.y) || step.x < 0 || step.y < 0 || step.x > 16384 || step.y > 16384)
+            return bad("expected W,H from 0 to 16384");
+        return step;
+    }
     if (!arg.empty()) return bad("takes no argument");
-    if (verb == "ok")
+    if (verb == "close")
+        step.kind = K::Close;
+    else if (verb == "ok")
         step.kind = K::Ok;
     else if (verb == "cancel")
         step.kind = K::Cancel;
@@ -212,6 +304,15 @@ bool ScriptedPresenter::apply(CModalWindow& window, const ScriptStep& step, std:
         return false;
     case K::Answer:
         return true;
+    case K::Command:
+    case K::Key:
+    case K::Mouse:
+    case K::Wheel:
+    case K::Resize:
+    case K::Close:
+        why = korvane::format("the step is for the main window, but the window \"%s\" is open",
+                              window.caption().GetString());
+        return false;
     default:
         break;
     }
@@ -263,9 +364,16 @@ bool ScriptedPresenter::apply(CModalWindow& window, const ScriptStep& step, std:
             return false;
         }
         return true;
+    case K::DoubleClick:
+        if (!c->userDoubleClick(step.index)) {
+            why = korvane::format("control %d is not a list or has no item %d", step.id, step.index);
+            return false;
+        }
+        return true;
     case K::Select:
-        if (c->kind() != ControlKind::ComboBox && c->kind() != ControlKind::ListBox) {
-            why = korvane::format("control %d is not a combo or list box", step.id);
+        if (c->kind() != ControlKind::ComboBox && c->kind() != ControlKind::ListBox &&
+            c->kind() != ControlKind::ListControl) {
+            why = korvane::format("control %d is not a combo box or list", step.id);
             return false;
         }
         if (!c->userSelect(step.index)) {
@@ -313,4 +421,103 @@ int ScriptedPresenter::runModal(CModalWindow& window) {
     // Nobody is left to act: a window still open (a declined question kept it) is cancelled.
     if (!window.ended()) window.EndDialog(IDCANCEL);
     return window.modalResult();
+}
+
+bool ScriptedPresenter::applyToFrame(CFrameWnd& frame, const ScriptStep& step, std::string& why) {
+    using K = ScriptStep::Kind;
+    CCanvasWnd& canvas = frame.canvas();
+    switch (step.kind) {
+    case K::Command:
+        if (!frame.queryCommand(step.id).enabled) {
+            why = korvane::format("command %d is disabled", step.id);
+            return false;
+        }
+        frame.executeCommand(step.id);
+        return true;
+    case K::Key:
+        frame.userKey(step.key, step.modifiers);
+        return true;
+    case K::Mouse: {
+        if (step.x < 0 || step.y < 0 || step.x >= canvas.width() || step.y >= canvas.height()) {
+            why = korvane::format("pixel %d,%d is outside the %dx%d canvas", step.x, step.y, canvas.width(),
+                                  canvas.height());
+            return false;
+        }
+        if (step.message != 0) {
+            canvas.mouseInput(step.message, step.x, step.y);
+            return true;
+        }
+        // A click: the pointer comes to the pixel first, as a person's would.
+        canvas.mouseInput(WM_MOUSEMOVE, step.x, step.y);
+        canvas.mouseInput(step.right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN, step.x, step.y);
+        canvas.mouseInput(step.right ? WM_RBUTTONUP : WM_LBUTTONUP, step.x, step.y);
+        return true;
+    }
+    case K::Wheel:
+        canvas.wheelInput(step.delta, step.x, step.y);
+        return true;
+    case K::Resize:
+        canvas.resize(step.x, step.y);
+        return true;
+    case K::Close:
+        frame.SendMessage(WM_CLOSE);
+        return true;
+    case K::Answer:
+        return true;
+    case K::Set:
+    case K::Click: {
+        CWnd* c = frame.findBarControl(step.id);
+        if (!c) {
+            why = korvane::format("no dialog is open and no bar has control %d", step.id);
+            return false;
+        }
+        if (!c->IsWindowVisible() || !c->GetParent()->IsWindowVisible()) {
+            why = korvane::format("control %d is hidden", step.id);
+            return false;
+        }
+        if (!c->IsWindowEnabled()) {
+            why = korvane::format("control %d is disabled", step.id);
+            return false;
+        }
+        if (step.kind == K::Click) {
+            if (!c->userClick()) {
+                why = korvane::format("control %d is not a button", step.id);
+                return false;
+            }
+            return true;
+        }
+        if (c->kind() != ControlKind::Edit) {
+            why = korvane::format("control %d is not an edit field", step.id);
+            return false;
+        }
+        EditVerdict v = c->userEdit(step.text.c_str());
+        if (!v.accepted)
+            why = korvane::format("control %d refused \"%s\": %s", step.id, step.text.c_str(),
+                                  v.reason.c_str());
+        return v.accepted;
+    }
+    default:
+        why = "no dialog is open";
+        return false;
+    }
+}
+
+int ScriptedPresenter::runMainWindow(CFrameWnd& frame) {
+    frame.canvas().paint();
+    for (long n = 0; frame.OnIdle(n) && n < 16; ++n) {
+    }
+    while (!frame.quitPosted() && !steps_.empty()) {
+        ScriptStep step = steps_.front();
+        steps_.pop_front();
+        std::string why;
+        if (!applyToFrame(frame, step, why)) {
+            refusal_ = korvane::format("step '%s' refused: %s", step.source.c_str(), why.c_str());
+            break;
+        }
+        if (refusal_) break; // a dialog the step opened refused one of its own steps
+        frame.canvas().paint();
+        for (long n = 0; !frame.quitPosted() && frame.OnIdle(n) && n < 16; ++n) {
+        }
+    }
+    return frame.quitPosted() ? frame.exitCode() : 0;
 }

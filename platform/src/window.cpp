@@ -2,8 +2,38 @@
 
 #include "platform/presenter.h"
 
+#include "platform/format.h"
+
 #include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
 #include <mutex>
+
+namespace {
+std::function<int(const CString&)>& measureHook() {
+    static std::function<int(const CString&)> hook;
+    return hook;
+}
+int averageWidth = 7;
+} // namespace
+
+void SetTextMeasure(std::function<int(const CString&)> measure, int averageCharWidth) {
+    measureHook() = std::move(measure);
+    averageWidth = averageCharWidth > 0 ? averageCharWidth : 7;
+}
+
+int MeasureText(const CString& text) {
+    if (measureHook()) return measureHook()(text);
+    int n = 0;
+    for (unsigned char c : text.str())
+        if ((c & 0xC0) != 0x80) ++n;
+    return n * averageWidth;
+}
+
+int AverageCharWidth() {
+    return averageWidth;
+}
 
 UINT RegisterWindowMessage(const char* name) {
     static std::map<std::string, UINT> registered;
@@ -117,7 +147,8 @@ void CWnd::ResetContent() {
 }
 
 int CWnd::SetCurSel(int index) {
-    if (index < 0 || index >= GetCount()) {
+    int count = kind_ == ControlKind::ListControl ? GetItemCount() : GetCount();
+    if (index < 0 || index >= count) {
         selection_ = -1;
         return CB_ERR;
     }
@@ -172,11 +203,22 @@ CString CWnd::GetItemText(int row, int col) const {
 bool CWnd::DeleteItem(int row) {
     if (row < 0 || row >= GetItemCount()) return false;
     cells_.erase(cells_.begin() + row);
+    if (selection_ == row)
+        selection_ = -1;
+    else if (selection_ > row)
+        --selection_;
     return true;
 }
 
 bool CWnd::DeleteAllItems() {
     cells_.clear();
+    selection_ = -1;
+    return true;
+}
+
+bool CWnd::SetColumnWidth(int col, int width) {
+    if (col < 0 || col >= static_cast<int>(columnWidths_.size())) return false;
+    columnWidths_[static_cast<size_t>(col)] = width;
     return true;
 }
 
@@ -191,7 +233,10 @@ LRESULT CWnd::DefWindowProc(UINT, WPARAM, LPARAM) {
 }
 
 bool CWnd::OnCommand(int id, int code) {
-    auto& map = code == BN_CLICKED ? clicked_ : code == CBN_SELCHANGE ? selChange_ : editChange_;
+    auto& map = code == BN_CLICKED      ? clicked_
+                : code == CBN_SELCHANGE ? selChange_
+                : code == LBN_DBLCLK    ? doubleClick_
+                                        : editChange_;
     auto it = map.find(id);
     if (it == map.end()) return false;
     it->second();
@@ -239,10 +284,17 @@ bool CWnd::userClick() {
 }
 
 bool CWnd::userSelect(int index) {
-    if (kind_ != ControlKind::ComboBox && kind_ != ControlKind::ListBox) return false;
-    if (index < 0 || index >= GetCount()) return false;
-    SetCurSel(index);
+    if (kind_ != ControlKind::ComboBox && kind_ != ControlKind::ListBox && kind_ != ControlKind::ListControl)
+        return false;
+    if (SetCurSel(index) < 0) return false;
     if (parent_) parent_->OnCommand(id_, CBN_SELCHANGE);
+    return true;
+}
+
+bool CWnd::userDoubleClick(int index) {
+    if (kind_ != ControlKind::ListBox && kind_ != ControlKind::ListControl) return false;
+    if (!userSelect(index)) return false;
+    if (parent_) parent_->OnCommand(id_, LBN_DBLCLK);
     return true;
 }
 
@@ -295,6 +347,14 @@ CWnd* CWnd::addControl(const ControlTemplate& t) {
     return children_.back().get();
 }
 
+CWnd* CWnd::adoptChild(std::unique_ptr<CWnd> child, int id) {
+    child->id_ = id;
+    child->parent_ = this;
+    child->created_ = true;
+    children_.push_back(std::move(child));
+    return children_.back().get();
+}
+
 void CWnd::createControls(const DialogTemplate& t) {
     children_.clear();
     text_ = t.caption;
@@ -323,6 +383,74 @@ void DDX_Text(CDataExchange* pDX, int id, CString& value) {
         value = c->GetWindowText();
     else
         c->SetWindowText(value);
+}
+
+bool parseIntText(const CString& text, int& value) {
+    const char* s = text.GetString();
+    char* end = nullptr;
+    errno = 0;
+    long v = std::strtol(s, &end, 10);
+    if (end == s || errno == ERANGE || v < INT32_MIN || v > INT32_MAX) return false;
+    while (*end == ' ' || *end == '\t')
+        ++end;
+    if (*end) return false;
+    value = static_cast<int>(v);
+    return true;
+}
+
+bool parseNumberText(const CString& text, double& value) {
+    const char* s = text.GetString();
+    char* end = nullptr;
+    double v = std::strtod(s, &end);
+    if (end == s || !std::isfinite(v)) return false;
+    while (*end == ' ' || *end == '\t')
+        ++end;
+    if (*end) return false;
+    value = v;
+    return true;
+}
+
+namespace {
+void failWith(CDataExchange* pDX, int id, const char* text) {
+    AfxMessageBox(text, MB_ICONEXCLAMATION);
+    pDX->Fail(id);
+}
+} // namespace
+
+void DDX_Text(CDataExchange* pDX, int id, int& value) {
+    CWnd* c = pDX->m_pDlgWnd->GetDlgItem(id);
+    if (!c || pDX->failed) return;
+    pDX->lastControl = id;
+    if (!pDX->m_bSaveAndValidate) {
+        c->SetWindowText(korvane::format("%d", value).c_str());
+        return;
+    }
+    if (!parseIntText(c->GetWindowText(), value)) failWith(pDX, id, "Please enter an integer.");
+}
+
+void DDX_Text(CDataExchange* pDX, int id, double& value, const char* format) {
+    CWnd* c = pDX->m_pDlgWnd->GetDlgItem(id);
+    if (!c || pDX->failed) return;
+    pDX->lastControl = id;
+    if (!pDX->m_bSaveAndValidate) {
+        c->SetWindowText(korvane::format(format, value).c_str());
+        return;
+    }
+    if (!parseNumberText(c->GetWindowText(), value)) failWith(pDX, id, "Please enter a number.");
+}
+
+void DDV_MinMaxInt(CDataExchange* pDX, int value, int minimum, int maximum) {
+    if (!pDX->m_bSaveAndValidate || pDX->failed) return;
+    if (value < minimum || value > maximum)
+        failWith(pDX, pDX->lastControl,
+                 korvane::format("Please enter an integer between %d and %d.", minimum, maximum).c_str());
+}
+
+void DDV_MinMaxDouble(CDataExchange* pDX, double value, double minimum, double maximum) {
+    if (!pDX->m_bSaveAndValidate || pDX->failed) return;
+    if (value < minimum || value > maximum)
+        failWith(pDX, pDX->lastControl,
+                 korvane::format("Please enter a number between %g and %g.", minimum, maximum).c_str());
 }
 
 void DDX_Check(CDataExchange* pDX, int id, int& value) {

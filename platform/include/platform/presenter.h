@@ -39,6 +39,8 @@ struct FileDialogRequest {
     CString initialDir;
 };
 
+class CFrameWnd;
+
 class Presenter {
   public:
     virtual ~Presenter() = default;
@@ -53,6 +55,9 @@ class Presenter {
     virtual void pump() {}
     // A window's state changed outside any user action (a timer, a long run): redraw it.
     virtual void refresh(CModalWindow&) {}
+    // Shows a program's main window and runs it until it quits; returns the exit code. The default,
+    // with nobody to act, gives the window one idle pass and then asks it to close.
+    virtual int runMainWindow(CFrameWnd& frame);
 };
 
 // The presenter in force. Without one installed, a headless presenter cancels every window, answers

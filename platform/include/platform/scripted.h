@@ -14,9 +14,28 @@
 
 // A step is a short line; a script of a million bytes already holds tens of thousands of steps.
 inline constexpr korvane::LineLimits kScriptLimits{4096, 1u << 20, "script"};
+class CFrameWnd;
 
 struct ScriptStep {
-    enum class Kind { Set, Click, Select, Cell, Answer, Ok, Cancel, HelpButton, ChooseFile };
+    enum class Kind {
+        Set,
+        Click,
+        Select,
+        Cell,
+        Answer,
+        Ok,
+        Cancel,
+        HelpButton,
+        ChooseFile,
+        DoubleClick,
+        // Main-window steps: a menu command, a key, the mouse on the canvas, a resize, closing.
+        Command,
+        Key,
+        Mouse,
+        Wheel,
+        Resize,
+        Close,
+    };
     Kind kind = Kind::Ok;
     int page = 1; // from 1; dialogs have only page 1
     int id = 0;
@@ -24,11 +43,21 @@ struct ScriptStep {
     int index = 0;
     std::string text; // typed value, cell text, chosen file ("" = cancel the chooser)
     bool yes = false;
-    std::string source; // the step as written, for messages
+    unsigned message = 0;   // Mouse: WM_MOUSEMOVE, WM_LBUTTONDOWN, ...; 0 for a click (down and up)
+    unsigned key = 0;       // Key: virtual key
+    unsigned modifiers = 0; // Key: kAccel* flags
+    int x = 0, y = 0;       // Mouse and Wheel: canvas pixel; Resize: width and height
+    int delta = 0;          // Wheel: rotation (120 a notch)
+    bool right = false;     // Mouse click with the right button
+    std::string source;     // the step as written, for messages
 };
 
 // Parses one step: verb ("set", "click", "select", "cell", "answer", "ok", "cancel", "help-button",
 // "file") and its argument. Returns nothing and sets `error` when the step is malformed.
+// "dblclick ID=INDEX" double-clicks an item of a list. Main-window verbs: "command ID", "key
+// [ctrl+][alt+][shift+]NAME" (a letter, digit, escape, back, insert, delete, return, space, tab, f1..f12,
+// left, right, up, down), "move X,Y", "down X,Y", "up X,Y", "rdown X,Y", "rup X,Y", "click X,Y" (down and
+// up), "rclick X,Y", "wheel DELTA X,Y", "size W,H" and "close".
 std::optional<ScriptStep> parseScriptStep(const std::string& verb, const std::string& argument,
                                           std::string& error);
 
@@ -47,6 +76,10 @@ class ScriptedPresenter : public Presenter {
     explicit ScriptedPresenter(std::vector<ScriptStep> steps);
 
     int runModal(CModalWindow& window) override;
+    // Replays the main-window steps (a dialog that a step opens takes the steps after it until it
+    // ends), giving the frame its idle time after each step, until the frame quits or the steps run
+    // out. A refused step stops the run (see refusal()); the frame is then left as it is.
+    int runMainWindow(CFrameWnd& frame) override;
     int messageBox(const MessageBoxRequest& request) override;
     void help(const HelpRequest& request) override;
     std::optional<std::string> chooseFile(const FileDialogRequest& request) override;
@@ -72,6 +105,7 @@ class ScriptedPresenter : public Presenter {
 
   private:
     bool apply(CModalWindow& window, const ScriptStep& step, std::string& why);
+    bool applyToFrame(CFrameWnd& frame, const ScriptStep& step, std::string& why);
     void fireTimers(CModalWindow& window);
 
     std::deque<ScriptStep> steps_;

@@ -6,6 +6,7 @@
 
 #include "platform/cstring.h"
 #include "platform/resources.h"
+#include "platform/winmsg.h"
 
 #include <cstdint>
 #include <functional>
@@ -14,10 +15,6 @@
 #include <string>
 #include <vector>
 
-using UINT = unsigned int;
-using WPARAM = std::uintptr_t;
-using LPARAM = std::intptr_t;
-using LRESULT = std::intptr_t;
 using INT_PTR = std::intptr_t;
 using BOOL = int;
 
@@ -32,12 +29,6 @@ enum : int {
     ID_HELP = 0xE146, // 57670
 };
 
-enum : UINT {
-    WM_HELP = 0x0053,
-    WM_TIMER = 0x0113,
-    WM_SYSCOMMAND = 0x0112,
-};
-
 enum : int { SW_HIDE = 0, SW_SHOW = 5 };
 enum : int { BST_UNCHECKED = 0, BST_CHECKED = 1, BST_INDETERMINATE = 2 };
 enum : int { CB_ERR = -1, LB_ERR = -1 };
@@ -50,6 +41,12 @@ struct HELPINFO {
     std::uintptr_t dwContextId = 0;
     int x = 0, y = 0;
 };
+
+// Text measuring of the presenter in force, in pixels (status panes and list columns are sized with
+// it); without one each character (not byte) counts as the average width.
+void SetTextMeasure(std::function<int(const CString&)> measure, int averageCharWidth);
+int MeasureText(const CString& text);
+int AverageCharWidth();
 
 // Registered messages are numbered from 0xC000 by name; the same name always gives the same number.
 UINT RegisterWindowMessage(const char* name);
@@ -147,6 +144,8 @@ class CWnd {
     bool DeleteAllItems();
     const std::vector<CString>& columns() const { return columns_; }
     const std::vector<int>& columnWidths() const { return columnWidths_; }
+    bool SetColumnWidth(int col, int width);
+    // A list control's selected row is its current selection (SetCurSel / GetCurSel).
 
     // --- messages
     // Sends a message to this window's message map; unhandled messages go to DefWindowProc.
@@ -157,6 +156,7 @@ class CWnd {
     void OnClicked(int id, std::function<void()> handler) { clicked_[id] = std::move(handler); }
     void OnSelChange(int id, std::function<void()> handler) { selChange_[id] = std::move(handler); }
     void OnEditChange(int id, std::function<void()> handler) { editChange_[id] = std::move(handler); }
+    void OnDoubleClick(int id, std::function<void()> handler) { doubleClick_[id] = std::move(handler); }
     void OnMessage(UINT msg, std::function<LRESULT(WPARAM, LPARAM)> handler) {
         messages_[msg] = std::move(handler);
     }
@@ -167,6 +167,8 @@ class CWnd {
     bool userClick();
     // Picks an item of a combo or list box and notifies the parent.
     bool userSelect(int index);
+    // Double-clicks an item of a list box or list control (after selecting it) and notifies the parent.
+    bool userDoubleClick(int index);
     // Types text into an edit control and commits it (focus leaves the control or Enter is pressed).
     EditVerdict userEdit(const char* text);
     // Edits one cell of a list control: the cell hook may refuse the text; an accepted edit is announced
@@ -184,7 +186,7 @@ class CWnd {
     // Notification from a child control: a button click or selection change by ID.
     virtual bool OnCommand(int id, int code);
 
-    enum : int { BN_CLICKED = 0, CBN_SELCHANGE = 1, EN_CHANGE = 0x300 };
+    enum : int { BN_CLICKED = 0, CBN_SELCHANGE = 1, LBN_DBLCLK = 2, EN_CHANGE = 0x300 };
 
     // Creates this window's controls from a template (used by dialogs and pages).
     void createControls(const DialogTemplate& t);
@@ -195,6 +197,8 @@ class CWnd {
   protected:
     void markCreated(bool created) { created_ = created; }
     void setParent(CWnd* parent) { parent_ = parent; }
+    // Takes a child window of a derived type (a bar of a frame, say) under `id`.
+    CWnd* adoptChild(std::unique_ptr<CWnd> child, int id);
 
   private:
     friend class CModalWindow;
@@ -220,6 +224,7 @@ class CWnd {
     std::map<int, std::function<void()>> clicked_;
     std::map<int, std::function<void()>> selChange_;
     std::map<int, std::function<void()>> editChange_;
+    std::map<int, std::function<void()>> doubleClick_;
     std::map<UINT, std::function<LRESULT(WPARAM, LPARAM)>> messages_;
     std::function<EditVerdict(const CString&)> commitHook_;
     std::function<EditVerdict(int, int, const CString&)> cellHook_;
@@ -240,6 +245,7 @@ class CDataExchange {
     CWnd* m_pDlgWnd;
     bool m_bSaveAndValidate;
     int failedControl = 0; // the control a failed check names
+    int lastControl = 0;   // the control the last exchange used (range checks name it)
     bool failed = false;
     void Fail(int controlId) {
         failed = true;
@@ -248,6 +254,16 @@ class CDataExchange {
 };
 
 void DDX_Text(CDataExchange* pDX, int id, CString& value);
+// Numbers: loading writes "%d" or `format`; saving refuses text that is not a whole number with the
+// standard message ("Please enter an integer." / "Please enter a number.").
+void DDX_Text(CDataExchange* pDX, int id, int& value);
+void DDX_Text(CDataExchange* pDX, int id, double& value, const char* format = "%.15g");
+// Range checks after a DDX_Text on saving, with the standard range messages.
+void DDV_MinMaxInt(CDataExchange* pDX, int value, int minimum, int maximum);
+void DDV_MinMaxDouble(CDataExchange* pDX, double value, double minimum, double maximum);
+// The text as a whole number (blanks around it allowed); false for anything else, inf and nan included.
+bool parseIntText(const CString& text, int& value);
+bool parseNumberText(const CString& text, double& value);
 void DDX_Check(CDataExchange* pDX, int id, int& value);
 // The index of the checked button in the group that starts at `firstId` (-1 when none).
 void DDX_Radio(CDataExchange* pDX, int firstId, int& value);

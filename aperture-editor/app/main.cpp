@@ -1,0 +1,68 @@
+// lumbra: the custom-aperture editor. `lumbra --script FILE [APERTURE-FILE]` runs it without a display:
+// the script's steps are menu commands, canvas clicks and keys, bar edits and dialog steps.
+#include "app.h"
+#include "socket_link.h"
+
+#include "platform/scripted.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+int usage() {
+    std::fprintf(stderr, "usage: lumbra --script FILE [APERTURE-FILE]\n"
+                         "  runs the editor on the steps in FILE (see aperture-editor/README.md) and exits\n"
+                         "  with 1 after a save that ended a host link, 0 otherwise, 2 on a bad command\n"
+                         "  line or script, 3 when a step was refused or the file could not be opened\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty() || args[0] != "--script" || args.size() < 2 || args.size() > 3) {
+        if (!args.empty() && args[0] != "--script")
+            std::fprintf(stderr,
+                         "lumbra: the windowed editor is not available in this build; use --script\n");
+        return usage();
+    }
+    std::vector<ScriptStep> steps;
+    std::string error;
+    if (!readScriptFile(args[1], steps, error)) {
+        std::fprintf(stderr, "lumbra: %s\n", error.c_str());
+        return 2;
+    }
+    ScriptedPresenter presenter(std::move(steps));
+    presenter.onMessageBox = [](const RecordedMessageBox& b) {
+        std::fprintf(stderr, "lumbra: message: %s\n", b.request.text.GetString());
+    };
+    setPresenter(&presenter);
+
+    int code = 0;
+    {
+        // A CAM host listening for the editor turns this run into a linked one.
+        lumbra::SocketHostLink link;
+        lumbra::CLumbraApp app(&link);
+        if (args.size() == 3) app.fileToOpen = args[2];
+        if (!app.InitInstance()) {
+            std::fprintf(stderr, "lumbra: %s could not be opened\n",
+                         app.fileToOpen ? app.fileToOpen->c_str() : "");
+            setPresenter(nullptr);
+            return 3;
+        }
+        code = app.Run();
+        if (!app.frame().quitPosted() && app.document().IsModified())
+            std::fprintf(stderr, "lumbra: the script ended with the aperture not saved\n");
+        app.ExitInstance();
+    }
+    setPresenter(nullptr);
+    if (presenter.refusal()) {
+        std::fprintf(stderr, "lumbra: %s\n", presenter.refusal()->c_str());
+        return 3;
+    }
+    return code;
+}
