@@ -147,6 +147,10 @@ class CWnd {
     bool DeleteAllItems();
     const std::vector<CString>& columns() const { return columns_; }
     const std::vector<int>& columnWidths() const { return columnWidths_; }
+    // Widths are in pixels; a negative width (the framework's auto-size requests) is refused, as is a
+    // column that does not exist.
+    bool SetColumnWidth(int col, int width);
+    int GetColumnWidth(int col) const;
 
     // --- messages
     // Sends a message to this window's message map; unhandled messages go to DefWindowProc.
