@@ -4,6 +4,7 @@
 #include "library/unitbox.h"
 #include "wxtesting/drive.h"
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <wx/app.h>
@@ -32,6 +33,7 @@ enum : int {
     IDC_KIND = 104,
     IDC_SHOWN = 107,
     IDC_STAGE = 108,
+    IDC_PLACES = 109,
     IDC_TABLE = 1320,
 };
 
@@ -61,6 +63,7 @@ ResourceModule makeModule() {
         {IDC_A, K::RadioButton, "选项 1", {9, 88, 60, 10}, kStyleGroup},
         {IDC_B, K::RadioButton, "选项 2", {80, 88, 60, 10}, 0},
         {IDC_STAGE, K::ComboBox, "", {150, 86, 80, 60}, kStyleVScroll},
+        {IDC_PLACES, K::ListBox, "", {186, 66, 48, 18}, kStyleVScroll},
         {IDC_KIND, K::ComboBox, "", {9, 102, 90, 60}, kStyleDropList},
         {IDC_SHOWN, K::Static, "", {110, 104, 120, 8}, 0},
         {IDC_TABLE, K::ListControl, "", {9, 118, 220, 56}, 0},
@@ -154,6 +157,8 @@ class TestDialog : public CDialog {
         GetDlgItem(IDC_KIND)->AddString("P-channel");
         GetDlgItem(IDC_KIND)->SetCurSel(0);
         fillStages("Bipolar");
+        for (const char* place : {"Input", "Output"})
+            GetDlgItem(IDC_PLACES)->AddString(place);
         CWnd* table = GetDlgItem(IDC_TABLE);
         table->InsertColumn(0, "Order", 40);
         table->InsertColumn(1, "B Value", 120);
@@ -430,7 +435,7 @@ TEST_F(PresenterTest, TextTypedIntoTheComboStaysUntilTheModelChanges) {
     EXPECT_EQ(atOk, CString("half typed")) << "committed before OK acts";
 }
 
-TEST_F(PresenterTest, PickingInEitherKindOfComboReachesTheModel) {
+TEST_F(PresenterTest, PickingInEveryKindOfListReachesTheModel) {
     TestDialog d;
     run(d, [&](WindowView& v) {
         EXPECT_TRUE(drive::pick(v.widget(IDC_STAGE), 2));
@@ -440,6 +445,12 @@ TEST_F(PresenterTest, PickingInEitherKindOfComboReachesTheModel) {
         EXPECT_TRUE(drive::pick(v.widget(IDC_KIND), 1));
         EXPECT_EQ(d.GetDlgItem(IDC_KIND)->GetCurSel(), 1);
         EXPECT_TRUE(drive::pick(v.widget(IDC_STAGE), 1));
+        EXPECT_TRUE(drive::pick(v.widget(IDC_PLACES), 1));
+        EXPECT_EQ(d.GetDlgItem(IDC_PLACES)->GetCurSel(), 1);
+        // A step the widget cannot take fails the test instead of doing nothing.
+        EXPECT_NONFATAL_FAILURE(drive::pick(v.widget(IDC_STAGE), 3), "no item 3 among 3");
+        EXPECT_NONFATAL_FAILURE(drive::pick(v.widget(IDC_NAME), 0), "not a list of items");
+        EXPECT_EQ(d.GetDlgItem(IDC_STAGE)->GetCurSel(), 1);
         drive::press(v.widget(IDOK));
     });
     EXPECT_EQ(d.stagePicks, (std::vector<int>{2, 1}));
