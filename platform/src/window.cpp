@@ -172,9 +172,23 @@ int CWnd::InsertColumn(int col, const char* heading, int width) {
     if (col < 0 || col > static_cast<int>(columns_.size())) col = static_cast<int>(columns_.size());
     columns_.insert(columns_.begin() + col, CString(heading));
     columnWidths_.insert(columnWidths_.begin() + col, width);
+    // Each row gets an empty cell for the new column, so that its other cells stay under their headings.
     for (auto& row : cells_)
-        row.insert(row.begin() + std::min<size_t>(static_cast<size_t>(col), row.size()), {});
+        row.insert(row.begin() +
+                       static_cast<std::ptrdiff_t>(std::min<size_t>(static_cast<size_t>(col), row.size())),
+                   CString());
     return col;
+}
+
+bool CWnd::SetColumnWidth(int col, int width) {
+    if (col < 0 || col >= static_cast<int>(columnWidths_.size()) || width < 0) return false;
+    columnWidths_[static_cast<size_t>(col)] = width;
+    return true;
+}
+
+int CWnd::GetColumnWidth(int col) const {
+    if (col < 0 || col >= static_cast<int>(columnWidths_.size())) return 0;
+    return columnWidths_[static_cast<size_t>(col)];
 }
 
 int CWnd::InsertItem(int row, const char* text) {
@@ -213,12 +227,6 @@ bool CWnd::DeleteItem(int row) {
 bool CWnd::DeleteAllItems() {
     cells_.clear();
     selection_ = -1;
-    return true;
-}
-
-bool CWnd::SetColumnWidth(int col, int width) {
-    if (col < 0 || col >= static_cast<int>(columnWidths_.size())) return false;
-    columnWidths_[static_cast<size_t>(col)] = width;
     return true;
 }
 

@@ -44,4 +44,38 @@ TEST(ListControlEdit, RefusedOrImpossibleEditsKeepTheCellAndSayNothing) {
     EXPECT_TRUE(t.notes.empty());
 }
 
+TEST(ListControlColumns, WidthIsSetOnlyForAColumnThatExistsAndNeverNegative) {
+    struct Row {
+        int col, width;
+        bool taken;
+        std::vector<int> widths;
+    };
+    for (const Row& r : {
+             Row{1, 146, true, {40, 146}}, Row{0, 0, true, {0, 60}}, // a zero width hides the column
+             Row{2, 50, false, {40, 60}}, Row{-1, 50, false, {40, 60}},
+             Row{1, -1, false, {40, 60}}, // no auto-size here
+         }) {
+        Table t;
+        EXPECT_EQ(t.list->SetColumnWidth(r.col, r.width), r.taken) << r.col << " " << r.width;
+        EXPECT_EQ(t.list->columnWidths(), r.widths) << r.col << " " << r.width;
+        EXPECT_EQ(t.list->GetColumnWidth(1), r.widths[1]);
+    }
+}
+
+TEST(ListControlColumns, SetWidthsMoveWithTheirColumnsAndCellsStay) {
+    Table t;
+    t.list->SetItemText(1, 1, "0.5");
+    ASSERT_TRUE(t.list->SetColumnWidth(1, 130));
+    EXPECT_EQ(t.list->InsertColumn(0, "Mark", 20), 0);
+    EXPECT_EQ(t.list->columnWidths(), (std::vector<int>{20, 40, 130}));
+    EXPECT_EQ(t.list->GetColumnWidth(2), 130);
+    EXPECT_EQ(t.list->GetColumnWidth(3), 0);
+    // The rows' cells move with their columns; the new column's cells are empty.
+    EXPECT_EQ(t.list->GetItemText(1, 0), CString(""));
+    EXPECT_EQ(t.list->GetItemText(1, 1), CString("2"));
+    EXPECT_EQ(t.list->GetItemText(1, 2), CString("0.5"));
+    CWnd plain;
+    EXPECT_FALSE(plain.SetColumnWidth(0, 10)) << "a control without columns";
+}
+
 } // namespace

@@ -28,7 +28,6 @@ bool CVirtualListCtrl::SubclassDlgItem(int id, CWnd* parent) {
     }
     list_ = c;
     list_->setExtension(this);
-    widths_.clear();
     attached();
     return true;
 }
@@ -85,14 +84,17 @@ int CVirtualListCtrl::GetCountPerPage() const {
     return std::max(1, client / kRowHeight);
 }
 
-int CVirtualListCtrl::GetColumnWidth(int col) const {
-    return col >= 0 && col < GetColumnCount() ? widths_[static_cast<size_t>(col)] : 0;
+int CVirtualListCtrl::GetColumnCount() const {
+    return list_ ? static_cast<int>(list_->columnWidths().size()) : 0;
 }
 
+int CVirtualListCtrl::GetColumnWidth(int col) const {
+    return list_ ? list_->GetColumnWidth(col) : 0;
+}
+
+// The width lives in the control, so that the presenters draw what the owner fitted.
 bool CVirtualListCtrl::SetColumnWidth(int col, int width) {
-    if (col < 0 || col >= GetColumnCount()) return false;
-    widths_[static_cast<size_t>(col)] = std::max(0, width);
-    return true;
+    return list_ && list_->SetColumnWidth(col, std::max(0, width));
 }
 
 int CListCtrlExtEditable::AddColumn(int col, int width, const CString& title, int editable, int format,
@@ -101,7 +103,6 @@ int CListCtrlExtEditable::AddColumn(int col, int width, const CString& title, in
     if (!list_) return -1;
     col = list_->InsertColumn(col, title, width);
     const auto at = static_cast<size_t>(col);
-    widths_.insert(widths_.begin() + static_cast<std::ptrdiff_t>(std::min(at, widths_.size())), width);
     flags_.insert(flags_.begin() + static_cast<std::ptrdiff_t>(std::min(at, flags_.size())),
                   {editable, format, reserved1, editKind, autoCommit, reserved2, reserved3, mask});
     hookCells();

@@ -70,6 +70,45 @@ TEST_F(PressocList, ColumnsLandInTheControlWithTheirWidthsAndEditability) {
     EXPECT_EQ(list.GetColumnWidth(-1), 0);
 }
 
+TEST_F(PressocList, AWidthSetAfterAddingTheColumnIsTheControlsForThePresenters) {
+    CWnd* c = owner.GetDlgItem(1320);
+    struct Case {
+        int col, width;
+        bool taken;
+        int stored;
+    };
+    for (const Case& k : {Case{2, 146, true, 146}, Case{2, 130, true, 130}, Case{1, -20, true, 0},
+                          Case{3, 50, false, 0}, Case{-1, 50, false, 0}}) {
+        EXPECT_EQ(list.SetColumnWidth(k.col, k.width), k.taken) << k.col << " " << k.width;
+        EXPECT_EQ(list.GetColumnWidth(k.col), k.stored) << k.col;
+        if (k.taken) {
+            EXPECT_EQ(c->columnWidths()[static_cast<size_t>(k.col)], k.stored);
+        }
+    }
+    EXPECT_EQ(c->columnWidths(), (std::vector<int>{40, 0, 130}));
+    EXPECT_EQ(list.GetColumnCount(), 3);
+}
+
+TEST(PressocColumns, WidthsFollowTheControlTakenOverAndGoWithIt) {
+    auto owner = std::make_unique<Owner>();
+    CListCtrlExtEditable list;
+    EXPECT_FALSE(list.SetColumnWidth(0, 10)) << "no control yet";
+    ASSERT_TRUE(list.SubclassDlgItem(1320, owner.get()));
+    list.AddColumn(0, 40, "Order", 0, 0, 0, 0, 0, 0, 0, 15);
+    ASSERT_TRUE(list.SetColumnWidth(0, 55));
+    // A page created again has a fresh control: its columns are the ones added to it.
+    Owner again;
+    ASSERT_TRUE(list.SubclassDlgItem(1320, &again));
+    EXPECT_EQ(list.GetColumnCount(), 0);
+    list.AddColumn(0, 42, "Order", 0, 0, 0, 0, 0, 0, 0, 15);
+    EXPECT_EQ(list.GetColumnWidth(0), 42);
+    EXPECT_EQ(owner->GetDlgItem(1320)->columnWidths(), (std::vector<int>{55}));
+    again.destroyControls();
+    EXPECT_EQ(list.control(), nullptr);
+    EXPECT_EQ(list.GetColumnCount(), 0);
+    EXPECT_FALSE(list.SetColumnWidth(0, 10));
+}
+
 TEST_F(PressocList, GeometryFollowsTheControlInReferencePixels) {
     EXPECT_EQ(list.GetWindowWidth(), 348); // 232 dialog units × 6 / 4
     EXPECT_EQ(list.GetClientWidth(), 344);

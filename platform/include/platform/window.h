@@ -144,7 +144,10 @@ class CWnd {
     bool DeleteAllItems();
     const std::vector<CString>& columns() const { return columns_; }
     const std::vector<int>& columnWidths() const { return columnWidths_; }
+    // Widths are in pixels; a negative width (the framework's auto-size requests) is refused, as is a
+    // column that does not exist.
     bool SetColumnWidth(int col, int width);
+    int GetColumnWidth(int col) const;
     // A list control's selected row is its current selection (SetCurSel / GetCurSel).
 
     // --- messages

@@ -430,11 +430,13 @@ void WindowView::syncControl(ControlBinding& b) {
     case ControlKind::ComboBox:
     case ControlKind::ListBox: {
         auto* items = dynamic_cast<wxItemContainer*>(b.widget);
+        bool refilled = false;
         if (items && b.items != m.items()) {
             items->Clear();
             for (const auto& s : m.items())
                 items->Append(u8(s));
             b.items = m.items();
+            refilled = true;
         }
         if (auto* ch = dynamic_cast<wxChoice*>(b.widget); ch && !dynamic_cast<wxComboBox*>(b.widget)) {
             if (ch->GetSelection() != m.GetCurSel()) ch->SetSelection(m.GetCurSel());
@@ -446,7 +448,18 @@ void WindowView::syncControl(ControlBinding& b) {
                     lb->SetSelection(m.GetCurSel());
             }
         } else if (auto* co = dynamic_cast<wxComboBox*>(b.widget)) {
-            if (text != b.shown) {
+            // Clearing the items empties the edit field too, so after a refill the field is written
+            // again even when the model's text has not changed. The text goes in after the selection,
+            // which puts its item's text into the field. Text typed but not yet committed stays while
+            // the model holds what was last mirrored.
+            const int sel = m.GetCurSel();
+            bool rewrite = refilled || text != b.shown;
+            if (refilled || sel != b.selection) {
+                co->SetSelection(sel >= 0 && sel < static_cast<int>(co->GetCount()) ? sel : wxNOT_FOUND);
+                b.selection = sel;
+                rewrite = true;
+            }
+            if (rewrite) {
                 co->ChangeValue(text);
                 b.shown = text;
             }

@@ -172,12 +172,20 @@ wxString EditableList::OnGetItemText(long item, long column) const {
 }
 
 void EditableList::syncFromModel() {
-    if (columns_ != model_.columns() || widths_ != model_.columnWidths()) {
+    const auto& widths = model_.columnWidths();
+    if (columns_ != model_.columns()) {
         DeleteAllColumns();
         for (size_t c = 0; c < model_.columns().size(); ++c)
-            AppendColumn(u8(model_.columns()[c]), wxLIST_FORMAT_LEFT, model_.columnWidths()[c]);
+            AppendColumn(u8(model_.columns()[c]), wxLIST_FORMAT_LEFT, widths[c]);
         columns_ = model_.columns();
-        widths_ = model_.columnWidths();
+        widths_ = widths;
+    } else if (widths_ != widths) {
+        // A width the owner set after adding the column: only that column changes, the list is not
+        // rebuilt.
+        for (size_t c = 0; c < widths.size(); ++c)
+            if (c >= widths_.size() || widths_[c] != widths[c])
+                SetColumnWidth(static_cast<int>(c), widths[c]);
+        widths_ = widths;
     }
     if (GetItemCount() != model_.GetItemCount()) SetItemCount(model_.GetItemCount());
     Refresh();

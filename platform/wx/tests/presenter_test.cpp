@@ -4,10 +4,12 @@
 #include "library/unitbox.h"
 #include "wxtesting/drive.h"
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <wx/app.h>
 #include <wx/button.h>
+#include <wx/combobox.h>
 #include <wx/listbox.h>
 #include <wx/msgdlg.h>
 #include <wx/statbmp.h>
@@ -30,6 +32,8 @@ enum : int {
     IDC_B = 103,
     IDC_KIND = 104,
     IDC_SHOWN = 107,
+    IDC_STAGE = 108,
+    IDC_PLACES = 109,
     IDC_TABLE = 1320,
 };
 
@@ -58,6 +62,8 @@ ResourceModule makeModule() {
         {IDC_LOCK, K::CheckBox, "锁定第三行", {100, 71, 80, 10}, 0},
         {IDC_A, K::RadioButton, "选项 1", {9, 88, 60, 10}, kStyleGroup},
         {IDC_B, K::RadioButton, "选项 2", {80, 88, 60, 10}, 0},
+        {IDC_STAGE, K::ComboBox, "", {150, 86, 80, 60}, kStyleVScroll},
+        {IDC_PLACES, K::ListBox, "", {186, 66, 48, 18}, kStyleVScroll},
         {IDC_KIND, K::ComboBox, "", {9, 102, 90, 60}, kStyleDropList},
         {IDC_SHOWN, K::Static, "", {110, 104, 120, 8}, 0},
         {IDC_TABLE, K::ListControl, "", {9, 118, 220, 56}, 0},
@@ -103,7 +109,9 @@ class TestDialog : public CDialog {
         OnSelChange(IDC_KIND, [this] {
             GetDlgItem(IDC_SHOWN)->SetWindowText(
                 GetDlgItem(IDC_KIND)->GetLBText(GetDlgItem(IDC_KIND)->GetCurSel()));
+            fillStages(GetDlgItem(IDC_KIND)->GetCurSel() == 0 ? "Bipolar" : "MOS");
         });
+        OnSelChange(IDC_STAGE, [this] { stagePicks.push_back(GetDlgItem(IDC_STAGE)->GetCurSel()); });
         OnMessage(RegisterWindowMessage("Edit Data"), [this](WPARAM id, LPARAM row) {
             edits.push_back({static_cast<int>(id), static_cast<int>(row)});
             return LRESULT{0};
@@ -148,6 +156,9 @@ class TestDialog : public CDialog {
         GetDlgItem(IDC_KIND)->AddString("N-channel");
         GetDlgItem(IDC_KIND)->AddString("P-channel");
         GetDlgItem(IDC_KIND)->SetCurSel(0);
+        fillStages("Bipolar");
+        for (const char* place : {"Input", "Output"})
+            GetDlgItem(IDC_PLACES)->AddString(place);
         CWnd* table = GetDlgItem(IDC_TABLE);
         table->InsertColumn(0, "Order", 40);
         table->InsertColumn(1, "B Value", 120);
@@ -162,7 +173,18 @@ class TestDialog : public CDialog {
         return 1;
     }
 
+    // Refills the editable combo as makers do: clear, add, select the first item (the same text each
+    // time).
+    void fillStages(const char* second) {
+        CWnd* stage = GetDlgItem(IDC_STAGE);
+        stage->ResetContent();
+        for (const char* s : {"Any stage", second, "JFET"})
+            stage->AddString(s);
+        stage->SetCurSel(0);
+    }
+
     CUserDefValueSpinUnitBox volts, count, third;
+    std::vector<int> stagePicks;
     std::vector<int> changes;
     std::vector<std::pair<int, int>> edits;
     int ticks = 0;
@@ -358,6 +380,103 @@ TEST_F(PresenterTest, ButtonsChecksAndChoicesGoThroughTheMessageMap) {
     ASSERT_EQ(gui.helpRequests().size(), 1u);
     EXPECT_EQ(gui.helpRequests()[0].module, "PresenterTest");
     EXPECT_EQ(gui.helpRequests()[0].context, 0x625Au);
+}
+
+TEST_F(PresenterTest, EditableComboFieldShowsTheModelsSelectionAfterEveryRefill) {
+    TestDialog d;
+    run(d, [&](WindowView& v) {
+        auto* stage = dynamic_cast<wxComboBox*>(v.widget(IDC_STAGE));
+        ASSERT_NE(stage, nullptr) << "an editable combo box is drawn with an edit field";
+        auto shows = [&](const char* text, int selection) {
+            EXPECT_EQ(stage->GetValue(), text);
+            EXPECT_EQ(stage->GetSelection(), selection);
+            EXPECT_EQ(d.GetDlgItem(IDC_STAGE)->GetWindowText(), CString(text));
+        };
+        ASSERT_EQ(stage->GetCount(), 3u);
+        shows("Any stage", 0);
+        // A handler refills the list with other items but selects the same first one: the text is
+        // unchanged and the field must still show it.
+        drive::pick(v.widget(IDC_KIND), 1);
+        EXPECT_EQ(stage->GetString(1), "MOS");
+        shows("Any stage", 0);
+        drive::pick(v.widget(IDC_KIND), 0);
+        EXPECT_EQ(stage->GetString(1), "Bipolar");
+        shows("Any stage", 0);
+        // The model's selection moved by a handler reaches the widget too.
+        d.GetDlgItem(IDC_STAGE)->SetCurSel(2);
+        v.sync();
+        shows("JFET", 2);
+        // Text typed into the field and committed is the model's text.
+        stage->ChangeValue("Darlington");
+        wxCommandEvent enter(wxEVT_TEXT_ENTER);
+        drive::send(stage, enter);
+        EXPECT_EQ(d.GetDlgItem(IDC_STAGE)->GetWindowText(), CString("Darlington"));
+        EXPECT_EQ(stage->GetValue(), "Darlington");
+        drive::press(v.widget(IDOK));
+    });
+    EXPECT_TRUE(d.stagePicks.empty()) << "refills and typing are not picks";
+}
+
+TEST_F(PresenterTest, TextTypedIntoTheComboStaysUntilTheModelChanges) {
+    TestDialog d;
+    CString atOk;
+    d.OnClicked(IDOK, [&] {
+        atOk = d.GetDlgItemText(IDC_STAGE);
+        d.EndDialog(IDOK);
+    });
+    run(d, [&](WindowView& v) {
+        auto* stage = dynamic_cast<wxComboBox*>(v.widget(IDC_STAGE));
+        ASSERT_NE(stage, nullptr);
+        stage->ChangeValue("half typed");
+        v.sync(); // as after a timer or another window's handler
+        EXPECT_EQ(stage->GetValue(), "half typed");
+        drive::press(v.widget(IDOK));
+    });
+    EXPECT_EQ(atOk, CString("half typed")) << "committed before OK acts";
+}
+
+TEST_F(PresenterTest, PickingInEveryKindOfListReachesTheModel) {
+    TestDialog d;
+    run(d, [&](WindowView& v) {
+        EXPECT_TRUE(drive::pick(v.widget(IDC_STAGE), 2));
+        EXPECT_EQ(d.GetDlgItem(IDC_STAGE)->GetCurSel(), 2);
+        EXPECT_EQ(d.GetDlgItem(IDC_STAGE)->GetWindowText(), CString("JFET"));
+        EXPECT_EQ(static_cast<wxComboBox*>(v.widget(IDC_STAGE))->GetValue(), "JFET");
+        EXPECT_TRUE(drive::pick(v.widget(IDC_KIND), 1));
+        EXPECT_EQ(d.GetDlgItem(IDC_KIND)->GetCurSel(), 1);
+        EXPECT_TRUE(drive::pick(v.widget(IDC_STAGE), 1));
+        EXPECT_TRUE(drive::pick(v.widget(IDC_PLACES), 1));
+        EXPECT_EQ(d.GetDlgItem(IDC_PLACES)->GetCurSel(), 1);
+        // A step the widget cannot take fails the test instead of doing nothing.
+        EXPECT_NONFATAL_FAILURE(drive::pick(v.widget(IDC_STAGE), 3), "no item 3 among 3");
+        EXPECT_NONFATAL_FAILURE(drive::pick(v.widget(IDC_NAME), 0), "not a list of items");
+        EXPECT_EQ(d.GetDlgItem(IDC_STAGE)->GetCurSel(), 1);
+        drive::press(v.widget(IDOK));
+    });
+    EXPECT_EQ(d.stagePicks, (std::vector<int>{2, 1}));
+}
+
+TEST_F(PresenterTest, ColumnWidthsSetByTheOwnerAreDrawn) {
+    TestDialog d;
+    run(d, [&](WindowView& v) {
+        EditableList* list = v.list(IDC_TABLE);
+        EXPECT_EQ(list->GetColumnWidth(1), 120);
+        CWnd* table = d.GetDlgItem(IDC_TABLE);
+        ASSERT_TRUE(table->SetColumnWidth(1, 146));
+        v.sync();
+        EXPECT_EQ(list->GetColumnWidth(0), 40);
+        EXPECT_EQ(list->GetColumnWidth(1), 146);
+        EXPECT_EQ(list->GetItemCount(), 4);
+        // A refused width changes nothing on the screen.
+        EXPECT_FALSE(table->SetColumnWidth(1, -1));
+        v.sync();
+        EXPECT_EQ(list->GetColumnWidth(1), 146);
+        // An edit still lands in the right cell after the change.
+        ASSERT_TRUE(list->beginEdit(0, 1));
+        drive::type(list->editor(), "2");
+        EXPECT_EQ(table->GetItemText(0, 1), CString("2"));
+        drive::press(v.widget(IDOK));
+    });
 }
 
 TEST_F(PresenterTest, EscapeAndTheCloseBoxCancel) {

@@ -47,8 +47,7 @@ TEST(TessalyScreens, NotAvailableGreysTheHighFrequencyBoxes) {
     });
 }
 
-// The transistor type is an editable combo box, which the shared step driver picks as a drop-down list;
-// here it is picked with the combo box's own event.
+// The transistor type is an editable combo box: picked on the widget, it gives the scripted text.
 TEST(TessalyScreens, PickingAnInputStageGivesTheScriptedText) {
     const Plugin plugin("Tessaly");
     ASSERT_TRUE(plugin.loaded()) << plugin.error();
@@ -58,11 +57,7 @@ TEST(TessalyScreens, PickingAnInputStageGivesTheScriptedText) {
             ASSERT_NE(combo, nullptr);
             ASSERT_EQ(combo->GetCount(), 3u);
             EXPECT_EQ(combo->GetString(0), "Don't care");
-            combo->SetSelection(stage);
-            wxCommandEvent e(wxEVT_COMBOBOX);
-            e.SetInt(stage);
-            e.SetString(combo->GetString(static_cast<unsigned>(stage)));
-            drive::send(combo, e);
+            drive::pick(combo, stage);
         });
         const Seen scripted = runScripted(plugin, {"select 1:505=" + std::to_string(stage)});
         ASSERT_EQ(scripted.result, 1);

@@ -133,8 +133,9 @@ TEST_F(MirelthSheet, PagesCarryTheirBoxesLabelsAndUnits) {
         CWnd* list = item(w, 2, 1320);
         ASSERT_NE(list, nullptr);
         EXPECT_EQ(list->columns(), (std::vector<CString>{"Order", "B Value", "H Value"}));
-        // 40 for the order; the rest of the 344-pixel client area shared by B and H.
-        EXPECT_EQ(list->columnWidths(), (std::vector<int>{40, 152, 152}));
+        // 40 for the order, 152 for B; H re-fitted to what is left of the 344-pixel client area, in the
+        // control itself so that the presenters draw it.
+        EXPECT_EQ(list->columnWidths(), (std::vector<int>{40, 152, 146}));
         EXPECT_EQ(w.caption(), CString("Nonlinear Transformer Model"));
     });
     EXPECT_TRUE(seen);

@@ -41,13 +41,14 @@ class CVirtualListCtrl : public ControlExtension {
     bool SetCellText(int row, int col, const CString& text);
     CString GetCellText(int row, int col) const;
 
-    // Geometry in pixels of the reference dialog font.
+    // Geometry in pixels of the reference dialog font. Column widths are the control's own (a negative
+    // width is taken as 0); without a control there are no columns.
     int GetWindowWidth() const;
     int GetClientWidth() const;
     int GetCountPerPage() const;
     int GetColumnWidth(int col) const;
     bool SetColumnWidth(int col, int width);
-    int GetColumnCount() const { return static_cast<int>(widths_.size()); }
+    int GetColumnCount() const;
 
     // The control's window is gone: the list lets go of it.
     void controlDestroyed(CWnd* control) override;
@@ -60,7 +61,6 @@ class CVirtualListCtrl : public ControlExtension {
     virtual void attached() {}
 
     CWnd* list_ = nullptr;
-    std::vector<int> widths_;
 };
 
 class CListCtrlExtEditable : public CVirtualListCtrl {

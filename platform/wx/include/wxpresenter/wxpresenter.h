@@ -47,6 +47,7 @@ struct ControlBinding {
     wxRect rect;                 // the template rectangle in pixels, in its container's client area
     wxString shown;              // the text last mirrored from the model (plain edits and labels)
     std::vector<CString> items;  // the items last mirrored (combo and list boxes)
+    int selection = -2;          // the selection last mirrored into an editable combo (-2: none yet)
 };
 
 class ValueBoxWidget;

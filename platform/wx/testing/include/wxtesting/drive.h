@@ -9,8 +9,12 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
+#include <wx/combobox.h>
+#include <wx/listbox.h>
 #include <wx/notebook.h>
 #include <wx/radiobut.h>
+
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -58,13 +62,36 @@ inline void toggle(wxWindow* w) {
     send(cb, e);
 }
 
-inline void pick(wxWindow* w, int index) {
-    auto* ch = static_cast<wxChoice*>(w);
-    ch->SetSelection(index);
-    wxCommandEvent e(wxEVT_CHOICE);
+// Picks item `index` of a drop-down list, an editable combo box or a list box, with the event each
+// sends when a person picks an item. A widget of any other kind, or an index it does not hold, fails the
+// test and returns false.
+inline bool pick(wxWindow* w, int index) {
+    wxEventType type = wxEVT_NULL;
+    wxItemContainer* items = nullptr;
+    if (auto* combo = dynamic_cast<wxComboBox*>(w)) {
+        items = combo;
+        type = wxEVT_COMBOBOX;
+    } else if (auto* choice = dynamic_cast<wxChoice*>(w)) {
+        items = choice;
+        type = wxEVT_CHOICE;
+    } else if (auto* list = dynamic_cast<wxListBox*>(w)) {
+        items = list;
+        type = wxEVT_LISTBOX;
+    }
+    if (!items) {
+        ADD_FAILURE() << "pick: the widget is not a list of items";
+        return false;
+    }
+    if (index < 0 || static_cast<unsigned>(index) >= items->GetCount()) {
+        ADD_FAILURE() << "pick: no item " << index << " among " << items->GetCount();
+        return false;
+    }
+    items->SetSelection(index);
+    wxCommandEvent e(type);
     e.SetInt(index);
-    e.SetString(ch->GetString(static_cast<unsigned>(index)));
-    send(ch, e);
+    e.SetString(items->GetString(static_cast<unsigned>(index)));
+    send(w, e);
+    return true;
 }
 
 inline void chooseUnit(korvane::wx::ValueBoxWidget* box, int index) {
