@@ -20,11 +20,15 @@ std::string helpKey(const HelpRequest& h) {
     return h.module + " " + std::to_string(h.context);
 }
 
-// One step done on the widgets, as a person would: on a sheet, the page's tab first.
+// One step done on the widgets, as a person would: on a sheet, the page's tab first. Steps that touch
+// no control (OK, Cancel, Help, an answer queued for a question) leave the page as it is, as the
+// scripted presenter does: Help asks for the topic of the page in front.
 void applyWithWidgets(WindowView& v, const ScriptStep& s) {
     using K = ScriptStep::Kind;
     int page = -1;
-    if (v.isSheet() && s.kind != K::Ok && s.kind != K::Cancel && s.kind != K::HelpButton) {
+    const bool onAControl = s.kind != K::Ok && s.kind != K::Cancel && s.kind != K::HelpButton &&
+                            s.kind != K::Answer && s.kind != K::ChooseFile;
+    if (v.isSheet() && onAControl) {
         page = s.page - 1;
         if (v.notebook()->GetSelection() != page) {
             ASSERT_TRUE(drive::selectTab(v.notebook(), page)) << s.source;
