@@ -30,6 +30,7 @@ INSTANTIATE_TEST_SUITE_P(Dorvane, SameTextThroughTheWidgets,
                          guiCaseName);
 
 INSTANTIATE_TEST_SUITE_P(Dorvane, EveryPageIsDrawn, testing::Values("Dorvane"));
+INSTANTIATE_TEST_SUITE_P(Dorvane, NoTextIsClipped, testing::Values("Dorvane"));
 
 // The count box shows and hides whole rows: box and label in the voltage, leakage and resistance
 // columns alike.
@@ -40,6 +41,8 @@ TEST(DorvaneScreens, CountedRowsAreDrawnInEveryColumn) {
         drive::type(v.valueBox(9205), "5");
         const wxImage five = wxtesting::capture(v);
         EXPECT_TRUE(wxtesting::saveScreenshot(five, "dorvane-count5.png"));
+        for (const auto& c : clippedTexts(v))
+            ADD_FAILURE() << "five secondaries: " << c;
         for (int id : {9210, 9215, 9220, 9230, 9235, 9240})
             EXPECT_GT(drive::measure(five, v.rectInDialog(id)).spread, 10.0) << id << " is drawn";
 
