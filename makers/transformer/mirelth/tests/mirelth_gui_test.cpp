@@ -46,6 +46,7 @@ INSTANTIATE_TEST_SUITE_P(
     guiCaseName);
 
 INSTANTIATE_TEST_SUITE_P(Mirelth, EveryPageIsDrawn, testing::Values("Mirelth"));
+INSTANTIATE_TEST_SUITE_P(Mirelth, NoTextIsClipped, testing::Values("Mirelth"));
 
 // The B-H list with the eighteen points of sample 3 and with a table grown to nine rows: screenshots
 // to look at, and the list keeps the rows the box asks for.
@@ -56,6 +57,8 @@ TEST(MirelthScreens, TheBhListFollowsTheSampleAndTheCurvePoints) {
         ASSERT_TRUE(drive::selectTab(v.notebook(), 1));
         drive::clickRadio(v.widget(502, 1));
         EXPECT_EQ(v.list(1320, 1)->GetItemCount(), 18);
+        EXPECT_TRUE(static_cast<wxRadioButton*>(v.widget(502, 1))->GetValue()) << "sample 3 is checked";
+        EXPECT_FALSE(static_cast<wxRadioButton*>(v.widget(500, 1))->GetValue());
         EXPECT_TRUE(wxtesting::saveScreenshot(wxtesting::capture(v), "mirelth-page2-sample3.png"));
         drive::type(v.valueBox(9204, 1), "9");
         EXPECT_EQ(v.list(1320, 1)->GetItemCount(), 9);
@@ -63,6 +66,19 @@ TEST(MirelthScreens, TheBhListFollowsTheSampleAndTheCurvePoints) {
         ASSERT_TRUE(v.list(1320, 1)->beginEdit(2, 1));
         EXPECT_TRUE(wxtesting::saveScreenshot(wxtesting::capture(v), "mirelth-page2-editing.png"));
         drive::type(v.list(1320, 1)->editor(), "1.25");
+    });
+}
+
+// Five secondaries: every default value shows whole in its column.
+TEST(MirelthScreens, FiveSecondariesShowTheirValuesWhole) {
+    const Plugin plugin("Mirelth");
+    ASSERT_TRUE(plugin.loaded()) << plugin.error();
+    runWithWidgets(plugin, {}, [](WindowView& v) {
+        drive::type(v.valueBox(9204, 0), "5");
+        EXPECT_TRUE(v.valueBox(9219, 0)->IsShownOnScreen());
+        EXPECT_TRUE(wxtesting::saveScreenshot(wxtesting::capture(v), "mirelth-page1-count5.png"));
+        for (const auto& c : clippedTexts(v))
+            ADD_FAILURE() << "five secondaries: " << c;
     });
 }
 
