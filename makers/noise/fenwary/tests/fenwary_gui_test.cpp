@@ -39,6 +39,7 @@ INSTANTIATE_TEST_SUITE_P(
     guiCaseName);
 
 INSTANTIATE_TEST_SUITE_P(Fenwary, EveryPageIsDrawn, testing::Values("Fenwary"));
+INSTANTIATE_TEST_SUITE_P(Fenwary, NoTextIsClipped, testing::Values("Fenwary"));
 
 // The first column of every line.
 std::vector<std::string> times(const std::string& text) {

@@ -29,5 +29,6 @@ INSTANTIATE_TEST_SUITE_P(Elvasco, SameTextThroughTheWidgets,
                          guiCaseName);
 
 INSTANTIATE_TEST_SUITE_P(Elvasco, EveryPageIsDrawn, testing::Values("Elvasco"));
+INSTANTIATE_TEST_SUITE_P(Elvasco, NoTextIsClipped, testing::Values("Elvasco"));
 
 } // namespace

@@ -26,5 +26,6 @@ INSTANTIATE_TEST_SUITE_P(
     guiCaseName);
 
 INSTANTIATE_TEST_SUITE_P(Hadrel, EveryPageIsDrawn, testing::Values("Hadrel"));
+INSTANTIATE_TEST_SUITE_P(Hadrel, NoTextIsClipped, testing::Values("Hadrel"));
 
 } // namespace

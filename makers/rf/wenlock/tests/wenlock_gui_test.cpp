@@ -30,5 +30,6 @@ INSTANTIATE_TEST_SUITE_P(
     guiCaseName);
 
 INSTANTIATE_TEST_SUITE_P(Wenlock, EveryPageIsDrawn, testing::Values("Wenlock"));
+INSTANTIATE_TEST_SUITE_P(Wenlock, NoTextIsClipped, testing::Values("Wenlock"));
 
 } // namespace

@@ -22,5 +22,6 @@ INSTANTIATE_TEST_SUITE_P(
     guiCaseName);
 
 INSTANTIATE_TEST_SUITE_P(Gastor, EveryPageIsDrawn, testing::Values("Gastor"));
+INSTANTIATE_TEST_SUITE_P(Gastor, NoTextIsClipped, testing::Values("Gastor"));
 
 } // namespace

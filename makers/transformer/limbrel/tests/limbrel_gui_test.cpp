@@ -23,5 +23,6 @@ INSTANTIATE_TEST_SUITE_P(
     guiCaseName);
 
 INSTANTIATE_TEST_SUITE_P(Limbrel, EveryPageIsDrawn, testing::Values("Limbrel"));
+INSTANTIATE_TEST_SUITE_P(Limbrel, NoTextIsClipped, testing::Values("Limbrel"));
 
 } // namespace
