@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <wx/ctrlsub.h>
+
 #include <sstream>
 
 using namespace makertest;
@@ -75,6 +77,15 @@ TEST(FenwaryScreens, TheUnusedRowIsNotDrawn) {
     const Plugin plugin("Fenwary");
     ASSERT_TRUE(plugin.loaded()) << plugin.error();
     runWithWidgets(plugin, {}, [](WindowView& v) {
+        // The drop-down list offers the five distributions from the string table, normal in front.
+        auto* items = dynamic_cast<wxItemContainer*>(v.widget(9930));
+        ASSERT_NE(items, nullptr);
+        ASSERT_EQ(items->GetCount(), 5u);
+        EXPECT_EQ(items->GetSelection(), 0);
+        const char* const names[] = {"标准", "指数", "均匀(整数)", "均匀(长整数)", "均匀(实数)"};
+        for (unsigned i = 0; i < 5; ++i)
+            EXPECT_EQ(items->GetString(i).utf8_string(), names[i]);
+
         const wxImage normal = wxtesting::capture(v);
         EXPECT_GT(drive::measure(normal, v.rectInDialog(9202)).spread, 10.0);
         EXPECT_GT(drive::measure(normal, v.rectInDialog(9222)).spread, 10.0);
