@@ -241,6 +241,9 @@ TEST_P(EveryPageIsDrawn, EachPageHasAScreenshotThatIsNotBlank) {
 
 namespace makertest {
 
+// Opt-in: makers whose windows are not yet checked leave it uninstantiated.
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(NoTextIsClipped);
+
 TEST_P(NoTextIsClipped, EveryTextFitsItsControlOnEveryPage) {
     const std::string deliverable = GetParam();
     const Plugin plugin(deliverable);
