@@ -19,8 +19,10 @@ constexpr int kColumnY[] = {136, 149, 162, 175, 188};
 constexpr int kLabelY[] = {138, 151, 164, 177, 191};
 constexpr const char* kOrdinals[] = {"1st", "2nd", "3rd", "4th", "5th"};
 
-// Row i (0-based) of a secondary column: the label 28 units left of the box. The leakage and
-// resistance entries are inductances and resistances, both shown with the ohm unit.
+// Row i (0-based) of a secondary column: the label 19 units left of the box. The leakage and
+// resistance entries are inductances and resistances, both shown with the ohm unit. The boxes are 92
+// units wide, not 82, and the ordinal labels narrower, so that a seven-digit value with its prefixed
+// unit ("343.7747 µΩ") shows whole inside its column's group box.
 Row column(int i, int labelX, Unit unit, double def, frame::Field<Inputs> field) {
     const int y = kColumnY[i];
     return {.label = kOrdinals[i],
@@ -28,10 +30,12 @@ Row column(int i, int labelX, Unit unit, double def, frame::Field<Inputs> field)
             .unit = unit,
             .defaultValue = def,
             .field = field,
-            .labelRect = {labelX, kLabelY[i], 25, 8},
-            .boxRect = {labelX + 28, y, 82, 12}};
+            .labelRect = {labelX, kLabelY[i], 17, 8},
+            .boxRect = {labelX + 19, y, 92, 12}};
 }
 
+// A primary row. Its box is 100 units wide, not 82, so that "16.048124 Ω" shows whole; it still ends
+// inside the primary group box.
 Row primary(unsigned labelId, const char* label, Unit unit, double def, double Inputs::*field, int y) {
     return {.label = label,
             .labelId = labelId,
@@ -39,7 +43,7 @@ Row primary(unsigned labelId, const char* label, Unit unit, double def, double I
             .defaultValue = def,
             .field = field,
             .labelRect = {77, y + 2, 117, 8},
-            .boxRect = {197, y, 82, 12}};
+            .boxRect = {197, y, 100, 12}};
 }
 
 std::vector<Row> rows() {

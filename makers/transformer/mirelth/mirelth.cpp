@@ -28,40 +28,43 @@ enum : int {
 using K = ControlKind;
 using Row = frame::BoxRow<Inputs>;
 
-// A box of the three secondary columns: label `x` wide 25 left of its box, rows 13 units apart.
+// A box of the three secondary columns: its label 17 wide left of it, rows 13 units apart. The boxes
+// are 92 units wide, not 82, so that a seven-digit value with its prefixed unit ("343.7747 µΩ") shows
+// whole inside its column's group box.
 Row secondary(const char* label, Unit unit, double def, int column, int i, frame::Field<Inputs> field) {
-    constexpr int labelX[3] = {10, 127, 243}, boxX[3] = {38, 155, 271};
+    constexpr int labelX[3] = {10, 127, 243}, boxX[3] = {29, 146, 262};
     const int y = 124 + 13 * i;
     return {.label = label,
             .unit = unit,
             .defaultValue = def,
             .field = field,
-            .labelRect = {labelX[column], y + 2, 25, 8},
-            .boxRect = {boxX[column], y, 82, 12}};
+            .labelRect = {labelX[column], y + 2, 17, 8},
+            .boxRect = {boxX[column], y, 92, 12}};
 }
 
 const char* const kOrdinals[5] = {"1st", "2nd", "3rd", "4th", "5th"};
 
 std::vector<Row> generalRows() {
     std::vector<Row> rows{
+        // The primary boxes are 100 units wide, not 82, so that "3.209625 mΩ" shows whole.
         {.label = "Primary Input Voltage",
          .unit = Unit::Volt,
          .defaultValue = 110,
          .field = &Inputs::vp,
          .labelRect = {77, 35, 117, 8},
-         .boxRect = {197, 33, 82, 12}},
+         .boxRect = {197, 33, 100, 12}},
         {.label = "Leakage Impedance",
          .unit = Unit::Ohm,
          .defaultValue = 0.003209625,
          .field = &Inputs::lp,
          .labelRect = {77, 49, 117, 8},
-         .boxRect = {197, 47, 82, 12}},
+         .boxRect = {197, 47, 100, 12}},
         {.label = "Winding Resistance",
          .unit = Unit::Ohm,
          .defaultValue = 1.21,
          .field = &Inputs::rp,
          .labelRect = {77, 63, 117, 8},
-         .boxRect = {197, 60, 82, 12}},
+         .boxRect = {197, 60, 100, 12}},
         {.label = "Secondary Output Number",
          .lowPrefix = 4,
          .highPrefix = 4,

@@ -50,4 +50,13 @@ class SameTextThroughTheWidgets : public testing::TestWithParam<GuiCase> {};
 // The parameter is the deliverable.
 class EveryPageIsDrawn : public testing::TestWithParam<const char*> {};
 
+// The texts of the page in front that do not fit their control, one description each: a value wider
+// than its box's text area, a one-line label or button caption wider than its rectangle. Controls not
+// on the screen are skipped.
+std::vector<std::string> clippedTexts(korvane::wx::WindowView& v);
+
+// On every page of the maker's window, with the defaults, no value, label or caption is clipped.
+// The parameter is the deliverable.
+class NoTextIsClipped : public testing::TestWithParam<const char*> {};
+
 } // namespace makertest
