@@ -41,7 +41,7 @@ Row pos(const char* label, Unit unit, double def) {
 constexpr Unit V = Unit::Volt, A = Unit::Ampere, F = Unit::Farad;
 
 // Two columns of group boxes, each row a label and a box.
-constexpr int kLeft = 6, kRight = 248, kColumn = 236, kLabel = 150, kBox = 66;
+constexpr int kLeft = 6, kRight = 274, kColumn = 262, kLabel = 176, kBox = 66;
 int column(frame::TemplateBuilder& b, const char* title, int first, int count, int x, int y) {
     return b.column(title, first, count, x, y, kColumn, kLabel, kBox);
 }
@@ -50,7 +50,7 @@ constexpr std::uint32_t kLabelStyle = kStyleRight | kStyleCenterV;
 const frame::BoxTable<Inputs> kGeneral{
     .templateId = 100,
     .caption = "General",
-    .width = 490,
+    .width = 590,
     .height = 222,
     .rows = frame::bindEach<&Inputs::general>({
         sgn("Max Drain Current", A),
@@ -76,7 +76,7 @@ const frame::BoxTable<Inputs> kGeneral{
     .controls =
         {{-1, K::GroupBox, "General", {kLeft, 4, kColumn, 46}, 0},
          {-1, K::Static, "Channel Type of Mosfet", {kLeft + 6, 17, kLabel, 8}, kLabelStyle},
-         {IDC_CHANNEL_TYPE, K::ComboBox, "", {kLeft + 160, 15, kBox, 60}, kStyleDropList | kStyleVScroll}},
+         {IDC_CHANNEL_TYPE, K::ComboBox, "", {kLeft + 10 + kLabel, 15, kBox, 60}, kStyleDropList | kStyleVScroll}},
     .layout =
         [](frame::TemplateBuilder& b) {
             b.row(0, kLeft + 6, 31, kLabel, kBox);
@@ -90,7 +90,7 @@ const frame::BoxTable<Inputs> kGeneral{
 const frame::BoxTable<Inputs> kTransfer{
     .templateId = 101,
     .caption = "Transfer Characteristics - Option A,B",
-    .width = 490,
+    .width = 590,
     .height = 222,
     .rows = frame::bindEach<&Inputs::transfer>({
         sgn("Drain Current (Ids_A1)", A, 0.001),
@@ -134,7 +134,7 @@ const frame::BoxTable<Inputs> kTransfer{
 const frame::BoxTable<Inputs> kOptionC{
     .templateId = 102,
     .caption = "Transfer Characteristics - Option C",
-    .width = 490,
+    .width = 590,
     .height = 222,
     .rows = frame::bindEach<&Inputs::optionC>({
         sgn("Vsb for this curve (Vsb_C1)", V),

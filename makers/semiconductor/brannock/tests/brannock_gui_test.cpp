@@ -34,6 +34,7 @@ INSTANTIATE_TEST_SUITE_P(
     guiCaseName);
 
 INSTANTIATE_TEST_SUITE_P(Brannock, EveryPageIsDrawn, testing::Values("Brannock"));
+INSTANTIATE_TEST_SUITE_P(Brannock, NoTextIsClipped, testing::Values("Brannock"));
 
 TEST(BrannockScreens, EveryPageIsDrawnAndUnavailableCurveBoxesAreGreyed) {
     const Plugin plugin("Brannock");
