@@ -33,13 +33,13 @@ bool parsePair(const std::string& s, int& a, int& b) {
     return comma != std::string::npos && parseInt(s.substr(0, comma), a) && parseInt(s.substr(comma + 1), b);
 }
 
-bool parseKey(std::string spec, unsigned& key, unsigned& modifiers) {
-    std::transform(spec.begin(), spec.end(), spec.begin(), [](unsigned char c) { return std::tolower(c); });
+bool parseKey(std::string keys, unsigned& key, unsigned& modifiers) {
+    std::transform(keys.begin(), keys.end(), keys.begin(), [](unsigned char c) { return std::tolower(c); });
     modifiers = 0;
     for (;;) {
-        size_t plus = spec.find('+');
-        if (plus == std::string::npos || plus + 1 == spec.size()) break;
-        std::string m = spec.substr(0, plus);
+        size_t plus = keys.find('+');
+        if (plus == std::string::npos || plus + 1 == keys.size()) break;
+        std::string m = keys.substr(0, plus);
         if (m == "ctrl")
             modifiers |= kAccelCtrl;
         else if (m == "alt")
@@ -48,14 +48,14 @@ bool parseKey(std::string spec, unsigned& key, unsigned& modifiers) {
             modifiers |= kAccelShift;
         else
             return false;
-        spec = spec.substr(plus + 1);
+        keys = keys.substr(plus + 1);
     }
-    if (spec.size() == 1 && std::isalpha(static_cast<unsigned char>(spec[0]))) {
-        key = VK_A + static_cast<unsigned>(spec[0] - 'a');
+    if (keys.size() == 1 && std::isalpha(static_cast<unsigned char>(keys[0]))) {
+        key = VK_A + static_cast<unsigned>(keys[0] - 'a');
         return true;
     }
-    if (spec.size() == 1 && std::isdigit(static_cast<unsigned char>(spec[0]))) {
-        key = VK_0 + static_cast<unsigned>(spec[0] - '0');
+    if (keys.size() == 1 && std::isdigit(static_cast<unsigned char>(keys[0]))) {
+        key = VK_0 + static_cast<unsigned>(keys[0] - '0');
         return true;
     }
     static const std::pair<const char*, unsigned> named[] = {
@@ -65,12 +65,12 @@ bool parseKey(std::string spec, unsigned& key, unsigned& modifiers) {
         {"up", VK_UP},         {"down", VK_DOWN},     {"home", VK_HOME},     {"end", VK_END},
     };
     for (const auto& [name, code] : named)
-        if (spec == name) {
+        if (keys == name) {
             key = code;
             return true;
         }
     int f = 0;
-    if (spec.size() >= 2 && spec[0] == 'f' && parseInt(spec.substr(1), f) && f >= 1 && f <= 12) {
+    if (keys.size() >= 2 && keys[0] == 'f' && parseInt(keys.substr(1), f) && f >= 1 && f <= 12) {
         key = VK_F1 + static_cast<unsigned>(f - 1);
         return true;
     }

@@ -3,67 +3,32 @@
 #include "core.h"
 
 #include "frame/maker.h"
+#include "rf/line_pages.h"
 
 namespace {
 
 using elvasco::Inputs;
 using Row = frame::BoxRow<Inputs>;
 
-// One group of four rows, labels right-aligned in front of the boxes.
-void fourRows(frame::TemplateBuilder& b, const char* title) {
-    b.column(title, 0, 4, 6, 6, 172, 74, 80);
-}
+const frame::BoxTable<Inputs> kElectrical = rf::electricalPage<Inputs>({9.8, 1000000000.0, 1.708e-8, 0.002});
 
-const frame::BoxTable<Inputs> kElectrical{
-    .templateId = 100,
-    .caption = "电气特性",
-    .width = 184,
-    .height = 88,
-    .rows =
-        {
-            {.label = "相对介电常数", .unit = Unit::None, .defaultValue = 9.8, .field = &Inputs::epsR},
-            {.label = "工作频率",
-             .unit = Unit::Hertz,
-             .defaultValue = 1000000000.0,
-             .field = &Inputs::frequency},
-            {.label = "电阻率",
-             .unit = Unit::OhmMetre,
-             .defaultValue = 1.708e-8,
-             .field = &Inputs::resistivity},
-            {.label = "损耗角正切值",
-             .unit = Unit::None,
-             .maximum = 0.999999999999999,
-             .defaultValue = 0.002,
-             .field = &Inputs::tanDelta},
-        },
-    .layout = [](frame::TemplateBuilder& b) { fourRows(b, "电气特性"); },
-};
-
-const frame::BoxTable<Inputs> kDimensions{
-    .templateId = 101,
-    .caption = "导线尺寸",
-    .width = 184,
-    .height = 88,
-    .rows =
-        {
-            {.label = "带状导线宽度", .unit = Unit::Metre, .defaultValue = 0.001, .field = &Inputs::width},
-            {.label = "弯曲角度",
-             .unit = Unit::Degree,
-             .lowPrefix = 4,
-             .highPrefix = 4,
-             .minimum = 0,
-             .maximum = 360,
-             .defaultValue = 45,
-             .field = &Inputs::angle},
-            {.label = "绝缘厚度", .unit = Unit::Metre, .defaultValue = 0.000635, .field = &Inputs::spacing},
-            {.label = "导线厚度",
-             .unit = Unit::Metre,
-             .minimum = 0,
-             .defaultValue = 8e-6,
-             .field = &Inputs::thickness},
-        },
-    .layout = [](frame::TemplateBuilder& b) { fourRows(b, "导线尺寸"); },
-};
+const frame::BoxTable<Inputs> kDimensions = rf::dimensionsPage<Inputs>({
+    {.label = "带状导线宽度", .unit = Unit::Metre, .defaultValue = 0.001, .field = &Inputs::width},
+    {.label = "弯曲角度",
+     .unit = Unit::Degree,
+     .lowPrefix = 4,
+     .highPrefix = 4,
+     .minimum = 0,
+     .maximum = 360,
+     .defaultValue = 45,
+     .field = &Inputs::angle},
+    {.label = "绝缘厚度", .unit = Unit::Metre, .defaultValue = 0.000635, .field = &Inputs::spacing},
+    {.label = "导线厚度",
+     .unit = Unit::Metre,
+     .minimum = 0,
+     .defaultValue = 8e-6,
+     .field = &Inputs::thickness},
+});
 
 ResourceModule makeResources() {
     ResourceModule m;
