@@ -75,3 +75,19 @@ function(korvane_add_maker_gui_test deliverable)
   korvane_add_gui_test(${lower}_gui_tests SOURCES ${ARGN} LIBS korvane_makerguitest)
   add_dependencies(${lower}_gui_tests ${lower})
 endfunction()
+
+# korvane_add_bus_test(NAME TEST TESTNAME SOURCES... LIBS... [STUB]): a GoogleTest program run on a
+# private session bus (dbus-run-session). STUB: it starts the stand-in schematic program, whose path it
+# gets as KORVANE_SCHEMATIC_STUB.
+function(korvane_add_bus_test name)
+  cmake_parse_arguments(T "STUB" "TEST" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_compile_options(${name} PRIVATE -O0)
+  target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main ${T_LIBS})
+  if(T_STUB)
+    target_compile_definitions(${name} PRIVATE KORVANE_SCHEMATIC_STUB="$<TARGET_FILE:korvane-schematic-stub>")
+    add_dependencies(${name} korvane-schematic-stub)
+  endif()
+  find_program(DBUS_RUN_SESSION dbus-run-session REQUIRED)
+  add_test(NAME ${T_TEST} COMMAND ${DBUS_RUN_SESSION} -- $<TARGET_FILE:${name}>)
+endfunction()

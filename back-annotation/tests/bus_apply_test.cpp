@@ -40,7 +40,7 @@ class OverTheBus : public ::testing::Test {
                                          "--out-log",       (dir_ / "actionlog.txt").string(),
                                          "--out-schematic", (dir_ / "result.txt").string()};
         args.insert(args.end(), extra.begin(), extra.end());
-        stub_ = std::make_unique<SchematicStub>(TANDREL_SCHEMATIC_STUB, args);
+        stub_ = std::make_unique<SchematicStub>(KORVANE_SCHEMATIC_STUB, args);
         return SchematicStub::Find(kSchematicClassId);
     }
     // Stops the stand-in and returns the action log it received.
