@@ -94,6 +94,14 @@ double CUnitValue::prefixScale(int index) {
     return index >= 0 && index <= 8 ? scale[index] : 1.0;
 }
 
+double CUserDefValueSpinUnitBox::prefixFactor(int prefix) const {
+    // A prefix scales the metre of a square metre: 1 mm² is 1e-6 m², not 1e-3 m².
+    const double s = CUnitValue::prefixScale(prefix);
+    const std::string& unit = m_strUnitName.str();
+    const bool squared = unit.size() >= 2 && unit.compare(unit.size() - 2, 2, "\xC2\xB2") == 0;
+    return squared ? s * s : s;
+}
+
 int CUserDefValueSpinParent::GetFontWidth(CWnd*) {
     return 4;
 }
@@ -173,13 +181,13 @@ int CUserDefValueSpinUnitBox::bestPrefix(double value) const {
     // The largest prefix that leaves at least 1 before the point.
     int best = lowPrefix_;
     for (int i = lowPrefix_; i <= highPrefix_; ++i)
-        if (a >= CUnitValue::prefixScale(i) * (1.0 - 1e-12)) best = i;
+        if (a >= prefixFactor(i) * (1.0 - 1e-12)) best = i;
     return best;
 }
 
 std::string CUserDefValueSpinUnitBox::displayText(double value) const {
     int p = bestPrefix(value);
-    double mantissa = value / CUnitValue::prefixScale(p);
+    double mantissa = value / prefixFactor(p);
     std::string number;
     if (!std::isfinite(mantissa)) {
         number = korvane::format("%g", mantissa);
@@ -203,7 +211,7 @@ std::string CUserDefValueSpinUnitBox::boundText(double bound, bool upper) const 
     // Shown with the box's decimals, a bound such as 999999999999999 would round to "1000 T", which
     // the box then refuses. Take the nearest printed value, or else the next one towards the inside of
     // the range, that the box accepts when typed back.
-    const double scale = CUnitValue::prefixScale(bestPrefix(bound));
+    const double scale = prefixFactor(bestPrefix(bound));
     const double mantissa = bound / scale;
     if (!std::isfinite(mantissa) || std::fabs(mantissa) >= 1e6) return displayText(bound);
     const double f = std::pow(10.0, std::max(m_nDigits, 0) + 3);
@@ -256,7 +264,7 @@ bool CUserDefValueSpinUnitBox::parse(const std::string& text, double& value, std
                                 korvane::clipForMessage(s).c_str(), unit.empty() ? "" : " of ", unit.c_str());
             return false;
         }
-        scale = CUnitValue::prefixScale(p);
+        scale = prefixFactor(p);
     }
     // An infinite product is out of every box's range and is refused there, with the range.
     value = number * scale;
@@ -301,8 +309,8 @@ EditVerdict CUserDefValueSpinUnitBox::chooseUnit(int index) {
     int p = lowPrefix_ + index;
     if (index < 0 || p > highPrefix_) return {false, "no such unit"};
     // The number shown stays; the unit chosen gives it its new scale.
-    double mantissa = value_ / CUnitValue::prefixScale(shownPrefix_);
-    return accept(mantissa * CUnitValue::prefixScale(p));
+    double mantissa = value_ / prefixFactor(shownPrefix_);
+    return accept(mantissa * prefixFactor(p));
 }
 
 EditVerdict CUserDefValueSpinUnitBox::spin(int steps) {
@@ -312,7 +320,7 @@ EditVerdict CUserDefValueSpinUnitBox::spin(int steps) {
     } else {
         double a = std::fabs(value_);
         step = a > 0 ? std::pow(10.0, std::floor(std::log10(a)) - 1)
-                     : 0.1 * CUnitValue::prefixScale(shownPrefix_);
+                     : 0.1 * prefixFactor(shownPrefix_);
     }
     double v = value_ + steps * step;
     v = std::min(std::max(v, m_dMinValue), m_dMaxValue);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 // A window with one edit control that counts the notifications its box sends.
@@ -189,6 +191,35 @@ TEST(UnitNames, KindsTheMakersUse) {
     EXPECT_EQ(CUnitValue::get_unit_string_name(37), "V/µs");
     EXPECT_EQ(CUnitValue::get_unit_string_name(26), "m");
     EXPECT_EQ(CUnitValue::get_unit_string_name(12), "°");
+}
+
+} // namespace
+
+namespace {
+
+// A prefix on a square metre scales the metre: 130 mm² is 1.3e-4 m², and that is how it is shown.
+TEST_F(BoxFixture, SquareMetresTakeTheirPrefixSquared) {
+    box.m_strUnitName = CUnitValue::get_unit_string_name(unitKind(Unit::SquareMetre));
+    box.ResetUnitList();
+    box.m_dMaxValue = 1e6;
+    box.SetValue(1.3e-4);
+    EXPECT_EQ(box.displayText(1.3e-4), "130 mm²");
+    struct Case {
+        const char* typed;
+        double value;
+    } cases[] = {{"130 mm²", 1.3e-4}, {"2 cm2", 2 * 1e-4 /* no c prefix: refused */}, {"5 µm²", 5e-12}, {"3", 3.0}};
+    for (const auto& c : cases) {
+        box.SetValue(2e-4);
+        type(c.typed);
+        EXPECT_DOUBLE_EQ(box.GetValue(), c.value) << c.typed;
+    }
+    // Choosing another prefix keeps the shown number: 130 mm² becomes 130 µm².
+    box.SetValue(1.3e-4);
+    const auto choices = box.unitChoices();
+    const auto micro = std::find(choices.begin(), choices.end(), std::string("µm²"));
+    ASSERT_NE(micro, choices.end());
+    box.chooseUnit(static_cast<int>(micro - choices.begin()));
+    EXPECT_DOUBLE_EQ(box.GetValue(), 1.3e-10);
 }
 
 } // namespace

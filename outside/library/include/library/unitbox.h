@@ -85,6 +85,7 @@ class CUserDefValueSpinUnitBox : public CUserDefValueSpinParent, public ValueBox
   private:
     EditVerdict accept(double value);
     int bestPrefix(double value) const;
+    double prefixFactor(int prefix) const;
 
     CWnd* edit_ = nullptr;
     CWnd* parent_ = nullptr;
