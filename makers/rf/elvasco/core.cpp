@@ -85,17 +85,9 @@ std::optional<std::string> nonFinite(const Results& r) {
 }
 
 CString modelText(const Inputs& in, const Results& r) {
-    CString text = "*****************  Stripline bend  **************************\r\n";
-    frame::appendLines(text, {
-                                 "*                                                           *",
-                                 "*                  Stripline bend                           *",
-                                 "*            Quolvane                                       *",
-                                 "*          SPICE MODEL MAKER TOOL  Version 1.1              *",
-                                 "*           \t\t\t\t\t\t    *",
-                                 "*                                                           *",
-                                 "*************************************************************",
-                                 "",
-                             });
+    CString text = frame::banner("*****************  Stripline bend  **************************",
+                                 "*                  Stripline bend                           *");
+    text += "\r\n";
     text += frame::dateText("* Date: %A, %B %d, %Y\r\n");
     text += "* Name of Model Builder: \r\n";
     text.AppendFormat("* Device Name\t %10s \r\n", "generic_stripline_bend");

@@ -41,17 +41,9 @@ std::optional<std::string> nonFinite(const Results& r) {
 }
 
 CString modelText(const Inputs& in, const Results& r) {
-    CString text = "***************  Generic strip line  ************************\r\n";
-    frame::appendLines(text, {
-                                 "*                                                           *",
-                                 "*             Centered-Triplate strip line                  *",
-                                 "*            Quolvane                                       *",
-                                 "*          SPICE MODEL MAKER TOOL  Version 1.1              *",
-                                 "*           \t\t\t\t\t\t    *",
-                                 "*                                                           *",
-                                 "*************************************************************",
-                                 "",
-                             });
+    CString text = frame::banner("***************  Generic strip line  ************************",
+                                 "*             Centered-Triplate strip line                  *");
+    text += "\r\n";
     text += frame::dateText("* Date: %A, %B %d, %Y\r\n");
     text += "* Name of Model Builder: \r\n";
     text.AppendFormat("* Device Name\t %10s \r\n", "generic_strip_line");

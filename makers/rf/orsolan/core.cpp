@@ -47,15 +47,9 @@ Spiral compute(const Inputs& in) {
 }
 
 CString modelText(const Inputs& in, const Spiral& sp) {
-    CString text = "***********   Generic rf spiral inductor  *******************\r\n";
-    text += "*                                                           *\r\n"
-            "*             Generic rf spiral inductor                    *\r\n"
-            "*            Quolvane                                       *\r\n"
-            "*          SPICE MODEL MAKER TOOL  Version 1.1              *\r\n"
-            "*           \t\t\t\t\t\t    *\r\n"
-            "*                                                           *\r\n"
-            "*************************************************************\r\n"
-            "\r\n";
+    CString text = frame::banner("***********   Generic rf spiral inductor  *******************",
+                                 "*             Generic rf spiral inductor                    *");
+    text += "\r\n";
     text += "* ";
     text += frame::dateText("Date: %A, %B %d, %Y");
     text += "\r\n";

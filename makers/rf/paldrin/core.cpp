@@ -82,15 +82,9 @@ std::optional<std::string> nonFinite(const Result& r) {
 }
 
 CString modelText(const Inputs& in, const Result& r) {
-    CString text = "*************  Interdigital capacitor  **********************\r\n";
-    text += "*                                                           *\r\n"
-            "*              Interdigital capacitor                       *\r\n"
-            "*            Quolvane                                       *\r\n"
-            "*          SPICE MODEL MAKER TOOL  Version 1.1              *\r\n"
-            "*           \t\t\t\t\t\t    *\r\n"
-            "*                                                           *\r\n"
-            "*************************************************************\r\n"
-            "\r\n";
+    CString text = frame::banner("*************  Interdigital capacitor  **********************",
+                                 "*              Interdigital capacitor                       *");
+    text += "\r\n";
     text += "* ";
     text += frame::dateText("Date: %A, %B %d, %Y");
     text += "\r\n";

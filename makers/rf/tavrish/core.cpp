@@ -57,15 +57,9 @@ Line compute(const Inputs& in) {
 }
 
 CString modelText(const Inputs& in, const Line& l) {
-    CString text = "*******************   Lossy Line  ***************************\r\n";
-    text += "*                                                           *\r\n"
-            "*                 Lossy Line Model                          *\r\n"
-            "*            Quolvane                                       *\r\n"
-            "*          SPICE MODEL MAKER TOOL  Version 1.1              *\r\n"
-            "*           \t\t\t\t\t\t    *\r\n"
-            "*                                                           *\r\n"
-            "*************************************************************\r\n"
-            "\r\n";
+    CString text = frame::banner("*******************   Lossy Line  ***************************",
+                                 "*                 Lossy Line Model                          *");
+    text += "\r\n";
     text += frame::dateText("* Date: %A, %B %d, %Y");
     text += "\r\n";
     text.AppendFormat("* Device Name\t\t\t\t %10s \r\n", kDeviceName);

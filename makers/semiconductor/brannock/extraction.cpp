@@ -413,15 +413,9 @@ void Calculation::writeCapacitanceEcho(CString& text) const {
 void Calculation::writeText(CString& text) const {
     const int pol = entered_.polarity == kPmos ? kPmos : kNmos;
     const auto& g = entered_.general;
-    text = "**************   Field Effect Transistor   ******************\r\n";
-    text += "*                                                           *\r\n"
-            "*             Field Effect Transistor Model                 *\r\n"
-            "*            Quolvane                                       *\r\n"
-            "*          SPICE MODEL MAKER TOOL  Version 1.1              *\r\n"
-            "*           \t\t\t\t\t\t    *\r\n"
-            "*                                                           *\r\n"
-            "*************************************************************\r\n"
-            "\r\n";
+    text = frame::banner("**************   Field Effect Transistor   ******************",
+                         "*             Field Effect Transistor Model                 *");
+    text += "\r\n";
     text += "* ";
     text += frame::dateText("Date: %A, %B %d, %Y");
     text += "\r\n";

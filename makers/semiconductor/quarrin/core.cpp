@@ -55,14 +55,8 @@ std::optional<std::string> nonFinite(const Parameters& p) {
 }
 
 CString modelText(const Inputs& in, const Parameters& p) {
-    CString t = "************** Silicon Controlled Rectifier *****************\r\n";
-    t += "*                                                           *\r\n"
-         "*           Silicon Controlled Rectifier Model              *\r\n"
-         "*            Quolvane                                       *\r\n"
-         "*          SPICE MODEL MAKER TOOL  Version 1.1              *\r\n"
-         "*           \t\t\t\t\t\t    *\r\n"
-         "*                                                           *\r\n"
-         "*************************************************************\r\n";
+    CString t = frame::banner("************** Silicon Controlled Rectifier *****************",
+                              "*           Silicon Controlled Rectifier Model              *");
     t += "* \r\n";
     t += frame::dateText("* Date: %A, %B %d, %Y");
     t += "* \r\n";

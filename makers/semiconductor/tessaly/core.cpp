@@ -83,15 +83,9 @@ void inputStage(CString& t, const Inputs& in, const Parameters& p) {
 } // namespace
 
 CString modelText(const Inputs& in, const Parameters& p) {
-    CString t = "**************** Operational Amplifier **********************\r\n";
-    t += "*                                                           *\r\n"
-         "*              Operational Amplifier Model                  *\r\n"
-         "*            Quolvane                                       *\r\n"
-         "*          SPICE MODEL MAKER TOOL  Version 1.1              *\r\n"
-         "*           \t\t\t\t\t\t    *\r\n"
-         "*                                                           *\r\n"
-         "*************************************************************\r\n"
-         "\r\n";
+    CString t = frame::banner("**************** Operational Amplifier **********************",
+                              "*              Operational Amplifier Model                  *");
+    t += "\r\n";
     t += "* ";
     t += frame::dateText("Date: %A, %B %d, %Y");
     t += "\r\n";
