@@ -9,6 +9,36 @@ function(korvane_add_test name)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES PROPERTIES ${T_PROPERTIES})
 endfunction()
 
+# korvane_add_library(NAME STATIC|SHARED|INTERFACE|OBJECT [DIR SUBDIR] [SOURCES...] [LIBS...]
+#                     [PRIVATE_LIBS...]): the library korvane_NAME in one layout: public headers in
+# SUBDIR/include/NAME/ (included as "NAME/x.h"), sources in SUBDIR/src/. LIBS are linked publicly.
+function(korvane_add_library name kind)
+  cmake_parse_arguments(L "" "DIR" "SOURCES;LIBS;PRIVATE_LIBS" ${ARGN})
+  set(dir ${CMAKE_CURRENT_SOURCE_DIR})
+  if(L_DIR)
+    set(dir ${dir}/${L_DIR})
+  endif()
+  if(NOT IS_DIRECTORY ${dir}/include/${name})
+    message(FATAL_ERROR "korvane_${name}: public headers belong in ${dir}/include/${name}/")
+  endif()
+  set(sources)
+  foreach(src IN LISTS L_SOURCES)
+    if(NOT src MATCHES "^src/")
+      message(FATAL_ERROR "korvane_${name}: source ${src} must be under src/")
+    endif()
+    list(APPEND sources ${dir}/${src})
+  endforeach()
+  set(target korvane_${name})
+  add_library(${target} ${kind} ${sources})
+  if(kind STREQUAL "INTERFACE")
+    target_include_directories(${target} INTERFACE ${dir}/include)
+    target_link_libraries(${target} INTERFACE ${L_LIBS})
+  else()
+    target_include_directories(${target} PUBLIC ${dir}/include)
+    target_link_libraries(${target} PUBLIC ${L_LIBS} PRIVATE ${L_PRIVATE_LIBS})
+  endif()
+endfunction()
+
 # korvane_add_maker(NAME SOURCES... [CORE SOURCES...]): a model-maker plug-in named after its
 # deliverable, exporting only GetModelMakerName and CreateModelMaker. The CORE sources (the windowless
 # computation and text) become the static library <name>_core, which the plug-in and the tests link.

@@ -1,7 +1,7 @@
 #include "settings.h"
 
 #include "platform/format.h"
-#include "platform/registry.h"
+#include "registry/registry.h"
 
 #include <cerrno>
 #include <climits>

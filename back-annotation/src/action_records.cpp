@@ -1,4 +1,4 @@
-#include "tandrel/action_records.h"
+#include "backann/action_records.h"
 
 #include "platform/format.h"
 

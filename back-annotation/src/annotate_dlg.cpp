@@ -1,7 +1,7 @@
 #include "tandrel/annotate_dlg.h"
 
+#include "backann/action_records.h"
 #include "library/unitbox.h"
-#include "tandrel/action_records.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "tandrel/layout_settings.h"
 
 #include "itemformat/io_textstream.h"
-#include "platform/registry.h"
+#include "registry/registry.h"
 
 #include <filesystem>
 

@@ -1,7 +1,7 @@
 #include "tandrel/tandrel_app.h"
 
+#include "backann/action_records.h"
 #include "platform/presenter.h"
-#include "tandrel/action_records.h"
 #include "tandrel/annotate_dlg.h"
 #include "tandrel/apply_actions.h"
 #include "vostrel5/BackAnnotation.h"

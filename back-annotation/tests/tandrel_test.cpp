@@ -1,11 +1,11 @@
-#include "tandrel/action_records.h"
+#include "backann/action_records.h"
 #include "tandrel/annotate_dlg.h"
 #include "tandrel/layout_settings.h"
 #include "tandrel/tandrel_app.h"
 
 #include "fake_schematic.h"
-#include "platform/registry.h"
 #include "platform/scripted.h"
+#include "registry/registry.h"
 #include "vostrel5/change_log.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // same changing statements and the compaction on a copy of the same file. Prints the figures.
 #include "database/Database.h"
 #include "database/Sample.h"
-#include "run.h"
+#include "zembric/run.h"
 
 #include <sqlite3.h>
 

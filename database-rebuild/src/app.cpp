@@ -1,10 +1,10 @@
-#include "app.h"
+#include "zembric/app.h"
 
-#include "command_line.h"
-#include "dialog.h"
-#include "log.h"
 #include "platform/presenter.h"
-#include "string_table.h"
+#include "zembric/command_line.h"
+#include "zembric/dialog.h"
+#include "zembric/log.h"
+#include "zembric/string_table.h"
 
 #include <climits>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "command_line.h"
+#include "zembric/command_line.h"
 
 #include <strings.h>
 

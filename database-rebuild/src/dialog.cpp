@@ -1,7 +1,7 @@
-#include "dialog.h"
+#include "zembric/dialog.h"
 
 #include "platform/presenter.h"
-#include "string_table.h"
+#include "zembric/string_table.h"
 
 namespace zembric {
 

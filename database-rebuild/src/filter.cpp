@@ -1,4 +1,4 @@
-#include "filter.h"
+#include "zembric/filter.h"
 
 #include "platform/format.h"
 

@@ -1,4 +1,4 @@
-#include "log.h"
+#include "zembric/log.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // zembric: rebuilds a component database for one edition from its command line.
-#include "app.h"
-#include "command_line.h"
 #include "guistack/gui_stack.h"
+#include "zembric/app.h"
+#include "zembric/command_line.h"
 
 #include <cstdio>
 #include <string>

@@ -1,12 +1,12 @@
-#include "run.h"
+#include "zembric/run.h"
 
 #include "database/Database.h"
-#include "filter.h"
 #include "halbrin/CEGeneralUtil.h"
-#include "log.h"
 #include "platform/clock.h"
 #include "platform/format.h"
-#include "string_table.h"
+#include "zembric/filter.h"
+#include "zembric/log.h"
+#include "zembric/string_table.h"
 
 #include <vector>
 

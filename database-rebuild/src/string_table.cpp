@@ -1,4 +1,4 @@
-#include "string_table.h"
+#include "zembric/string_table.h"
 
 namespace zembric {
 

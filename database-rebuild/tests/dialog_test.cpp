@@ -1,10 +1,10 @@
-#include "app.h"
 #include "database/Sample.h"
-#include "dialog.h"
 #include "platform/presenter.h"
 #include "platform/scripted.h"
 #include "platformtesting/fake_clock.h"
-#include "string_table.h"
+#include "zembric/app.h"
+#include "zembric/dialog.h"
+#include "zembric/string_table.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

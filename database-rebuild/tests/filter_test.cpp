@@ -1,5 +1,5 @@
-#include "command_line.h"
-#include "filter.h"
+#include "zembric/command_line.h"
+#include "zembric/filter.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

@@ -1,7 +1,7 @@
-#include "app.h"
 #include "database/Sample.h"
-#include "log.h"
-#include "string_table.h"
+#include "zembric/app.h"
+#include "zembric/log.h"
+#include "zembric/string_table.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "database/Database.h"
 #include "database/Sample.h"
 #include "platformtesting/fake_clock.h"
-#include "run.h"
-#include "string_table.h"
+#include "zembric/run.h"
+#include "zembric/string_table.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

@@ -4,8 +4,8 @@
 #include "app.h"
 #include "hostlink.h"
 
-#include "platform/registry.h"
 #include "platform/scripted.h"
+#include "registry/registry.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "resource.h"
 #include "settings.h"
 
-#include "platform/registry.h"
+#include "registry/registry.h"
 
 #include <cstdio>
 #include <sys/wait.h>

@@ -1,6 +1,6 @@
 // korvane-schematic-stub: a stand-in for the schematic program's automation object, for tests and
 // demonstrations. See the folder README for the options and files.
-#include "stub.h"
+#include "schematicstub/stub.h"
 
 #include "automation/service.h"
 #include "platform/atomic_file.h"

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "automation/schematic.h"
-#include "tandrel/action_records.h"
+#include "backann/action_records.h"
 
 #include <string>
 #include <vector>

@@ -2,8 +2,8 @@
 
 #include "frame/core.h"
 #include "frame/modeltext.h"
-#include "rf/line.h"
-#include "rf/stripline.h"
+#include "rfformulas/line.h"
+#include "rfformulas/stripline.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #include "core.h"
 
 #include "frame/modeltext.h"
-#include "rf/microstrip.h"
+#include "rfformulas/microstrip.h"
 
 #include <cmath>
 

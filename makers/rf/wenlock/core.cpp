@@ -1,8 +1,8 @@
 #include "core.h"
 
 #include "frame/modeltext.h"
-#include "rf/line.h"
-#include "rf/microstrip.h"
+#include "rfformulas/line.h"
+#include "rfformulas/microstrip.h"
 
 #include <cmath>
 

@@ -3,7 +3,7 @@
 #include "core.h"
 
 #include "frame/maker.h"
-#include "rf/line_pages.h"
+#include "rflinepages/line_pages.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // so the cases compared byte for byte are the ones whose values do not depend on the draw (a zero
 // standard deviation, equal limits); for a random distribution the two runs share the time grid and the
 // line count. The row the distribution does not use is neither drawn nor reachable.
-#include "makertest/gui_runner.h"
+#include "makerguitest/gui_runner.h"
 
 #include <gtest/gtest.h>
 

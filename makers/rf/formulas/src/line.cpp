@@ -1,4 +1,4 @@
-#include "rf/line.h"
+#include "rfformulas/line.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
-#include "rf/microstrip.h"
+#include "rfformulas/microstrip.h"
 
-#include "rf/line.h"
+#include "rfformulas/line.h"
 
 #include <cmath>
 #include <numbers>

@@ -1,6 +1,6 @@
-#include "rf/stripline.h"
+#include "rfformulas/stripline.h"
 
-#include "rf/line.h"
+#include "rfformulas/line.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 // The microstrip routines against published closed-form results, their limits and their branches.
-#include "rf/line.h"
-#include "rf/microstrip.h"
+#include "rfformulas/line.h"
+#include "rfformulas/microstrip.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The strip-line routines against the exact zero-thickness impedance, the elliptic integrals and a
 // published design.
-#include "rf/stripline.h"
+#include "rfformulas/stripline.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // zero-thickness substitution and a strip as thick as the spacing.
 #include "core.h"
 
-#include "rf/stripline.h"
+#include "rfformulas/stripline.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Orsolan's sheet through the GUI presenter: widget events and the scripted replay give the same text,
 // the same refusal and help; both pages are drawn.
-#include "makertest/gui_runner.h"
+#include "makerguitest/gui_runner.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Paldrin's sheet through the GUI presenter: widget events and the scripted replay give the same text,
 // questions and help; both pages are drawn.
-#include "makertest/gui_runner.h"
+#include "makerguitest/gui_runner.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Tavrish's dialog through the GUI presenter: widget events and the scripted replay give the same card,
 // the same OK-only messages and help; the dialog is drawn.
-#include "makertest/gui_runner.h"
+#include "makerguitest/gui_runner.h"
 
 #include <gtest/gtest.h>
 

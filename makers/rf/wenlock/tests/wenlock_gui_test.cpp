@@ -1,6 +1,6 @@
 // Wenlock's sheet through the GUI presenter: widget events and the scripted replay give the same text,
 // questions (answered both ways), messages and help; both pages are drawn.
-#include "makertest/gui_runner.h"
+#include "makerguitest/gui_runner.h"
 
 #include <gtest/gtest.h>
 

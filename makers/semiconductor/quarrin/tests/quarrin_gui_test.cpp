@@ -1,7 +1,7 @@
 // Quarrin's window through the GUI presenter: the same steps done with toolkit events on the widgets and
 // replayed by the scripted presenter give the same text and messages; every page is drawn, its Chinese
 // labels included.
-#include "makertest/gui_runner.h"
+#include "makerguitest/gui_runner.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Tessaly's window through the GUI presenter: the same steps done with toolkit events on the widgets and
 // replayed by the scripted presenter give the same text; every page is drawn; "Not Available" greys the
 // high-frequency boxes on the screen.
-#include "makertest/gui_runner.h"
+#include "makerguitest/gui_runner.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "makertest/gui_runner.h"
+#include "makerguitest/gui_runner.h"
 
 #include <wx/button.h>
 #include <wx/checkbox.h>

@@ -1,6 +1,6 @@
 // Dorvane's dialog through the GUI presenter: widget events and the scripted replay give the same text
 // and help; the dialog is drawn; only the counted secondary rows are on the screen, in all three columns.
-#include "makertest/gui_runner.h"
+#include "makerguitest/gui_runner.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Gastor's dialog through the GUI presenter: widget events and the scripted replay give the same text
 // and help; the dialog is drawn.
-#include "makertest/gui_runner.h"
+#include "makerguitest/gui_runner.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Mirelth's sheet through the GUI presenter: widget events (cell edits in the B-H list included) and the
 // scripted replay give the same text, messages and help; both pages are drawn; the list on page 2 shows
 // as many rows as the curve-points box asks for.
-#include "makertest/gui_runner.h"
+#include "makerguitest/gui_runner.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Soskin's window through the GUI presenter: the same steps done with toolkit events on the widgets and
 // replayed by the scripted presenter give the same model text; every page is drawn; only the counted
 // secondary rows are drawn.
-#include "makertest/gui_runner.h"
+#include "makerguitest/gui_runner.h"
 
 #include <gtest/gtest.h>
 

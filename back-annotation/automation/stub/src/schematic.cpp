@@ -1,4 +1,4 @@
-#include "schematic.h"
+#include "schematicstub/schematic.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,7 +1,7 @@
 // The deletion filter: which rows of a table fall outside the edition the command line asks for.
 #pragma once
 
-#include "command_line.h"
+#include "zembric/command_line.h"
 
 #include <string>
 #include <string_view>

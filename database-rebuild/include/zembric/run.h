@@ -2,7 +2,7 @@
 // compacts it, logging every step to the log file and to whatever shows the log.
 #pragma once
 
-#include "command_line.h"
+#include "zembric/command_line.h"
 
 #include <string>
 

@@ -4,7 +4,7 @@
 
 #include "platform/resources.h"
 #include "platform/window.h"
-#include "run.h"
+#include "zembric/run.h"
 
 #include <cstdio>
 #include <string>

@@ -1,4 +1,4 @@
-#include "stub.h"
+#include "schematicstub/stub.h"
 
 #include "automation/schematic.h"
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "automation/service.h"
-#include "schematic.h"
+#include "schematicstub/schematic.h"
 
 #include <set>
 #include <string>
