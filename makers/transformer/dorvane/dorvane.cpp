@@ -3,12 +3,12 @@
 #include "core.h"
 
 #include "frame/maker.h"
+#include "windings/windings.h"
 
 namespace {
 
 using dorvane::Inputs;
 
-enum : int { IDC_OPTION1 = 500, IDC_OPTION2 = 501, IDC_PRIMARY = 9201, IDC_COUNT = 9205 };
 // Box indices: the count, and the first box of each of the three secondary columns.
 enum : int { kCount = 4, kVoltages = 5, kLeakages = 10, kResistances = 15 };
 
@@ -98,8 +98,8 @@ const frame::BoxTable<Inputs> kDialog{
             {IDCANCEL, K::PushButton, "取消(&C)", {253, 218, 50, 14}, 0},
             {ID_HELP, K::PushButton, "帮助(&H)", {306, 217, 50, 14}, 0},
             {-1, K::GroupBox, "初级", {71, 4, 240, 85}, 0},
-            {IDC_OPTION1, K::RadioButton, "选项 1", {126, 15, 78, 10}, kStyleGroup},
-            {IDC_OPTION2, K::RadioButton, "选项 2", {218, 15, 75, 10}, 0},
+            {windings::kOption1, K::RadioButton, "选项 1", {126, 15, 78, 10}, kStyleGroup},
+            {windings::kOption2, K::RadioButton, "选项 2", {218, 15, 75, 10}, 0},
             {-1, K::GroupBox, "次级", {3, 91, 358, 116}, 0},
             {-1, K::GroupBox, "输出电压", {8, 124, 115, 80}, 0},
             {-1, K::GroupBox, "泄漏阻抗", {122, 124, 118, 80}, 0},
@@ -118,58 +118,17 @@ ResourceModule makeResources() {
 
 KORVANE_MAKER_MODULE(CDorvaneApp, "Dorvane", makeResources())
 
-class CParametersDlg : public CTableDialog<Inputs> {
+class CParametersDlg : public windings::Windings<CTableDialog<Inputs>> {
   public:
-    explicit CParametersDlg(CString& text) : CTableDialog(text, kDialog) {
-        OnClicked(IDC_OPTION1, [this] { applyPreset(110.0); });
-        OnClicked(IDC_OPTION2, [this] { applyPreset(220.0); });
-        OnMessage(frame::messages().dataChanged,
-                  [this](WPARAM id, LPARAM) { return onDataChanged(static_cast<int>(id)); });
-    }
+    explicit CParametersDlg(CString& text)
+        : Windings({.primary = 0, .count = kCount, .columns = {kVoltages, kLeakages, kResistances}}, text,
+                   kDialog, frame::Help{602, 0x6100}) {}
 
   protected:
-    std::uintptr_t helpContextNumber() const override { return 602; }
-    std::uintptr_t helpBits() const override { return 0x6100; }
-
-    void controlSetup() override {
-        CheckRadioButton(IDC_OPTION1, IDC_OPTION2, IDC_OPTION1);
-        applyPreset(110.0);
-    }
-
-    // Only the rows of the counted secondaries are visible from the start.
-    void finalStep() override { onDataChanged(IDC_COUNT); }
-
     bool build(int&) override {
         UpdateData(true);
         m_text = dorvane::modelText(m_in);
         return true;
-    }
-
-  private:
-    void applyPreset(double volts) {
-        m_in.vp = volts;
-        box(0).SetValue(volts);
-    }
-
-    void showBox(int k, int cmd) {
-        if (CWnd* l = label(k)) l->ShowWindow(cmd);
-        box(k).ShowWindow(cmd);
-    }
-
-    LRESULT onDataChanged(int id) {
-        if (id == IDC_COUNT) {
-            // The rows of uncounted secondaries are hidden in all three columns, their values kept.
-            const int n = static_cast<int>(box(kCount).GetValue());
-            for (int k = 1; k <= 4; ++k) {
-                const int cmd = k < n ? SW_SHOW : SW_HIDE;
-                for (int first : {kVoltages, kLeakages, kResistances})
-                    showBox(first + k, cmd);
-            }
-            if (CWnd* c = GetDlgItem(IDC_COUNT)) c->SetFocus();
-        } else if (id == IDC_PRIMARY) {
-            CheckRadioButton(IDC_OPTION1, IDC_OPTION2, 0);
-        }
-        return 0;
     }
 };
 

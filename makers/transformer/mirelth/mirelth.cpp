@@ -6,6 +6,7 @@
 #include "frame/maker.h"
 #include "platform/format.h"
 #include "pressoc/listctrl.h"
+#include "windings/windings.h"
 
 #include <cmath>
 
@@ -14,14 +15,10 @@ namespace {
 using mirelth::Inputs;
 
 enum : int {
-    IDC_OPTION1 = 500,
-    IDC_OPTION2 = 501,
     IDC_SAMPLE1 = 500,
     IDC_SAMPLE3 = 502,
     IDC_SAMPLE_NAME = 503,
     IDC_CURVE = 1320,
-    IDC_PRIMARY = 9201,
-    IDC_COUNT = 9204,
     IDC_CURVE_POINTS = 9204,
 };
 
@@ -119,8 +116,8 @@ const frame::BoxTable<Inputs> kGeneral{
     .controls =
         {
             {-1, K::GroupBox, "Primary", {71, 4, 231, 72}, 0},
-            {IDC_OPTION1, K::RadioButton, "Option 1", {126, 15, 78, 10}, kStyleGroup},
-            {IDC_OPTION2, K::RadioButton, "Option 2", {218, 15, 75, 10}, 0},
+            {windings::kOption1, K::RadioButton, "Option 1", {126, 15, 78, 10}, kStyleGroup},
+            {windings::kOption2, K::RadioButton, "Option 2", {218, 15, 75, 10}, 0},
             {-1, K::GroupBox, "Secondary", {3, 79, 357, 116}, 0},
             {-1, K::GroupBox, "Output Voltage", {8, 112, 116, 80}, 0},
             {-1, K::GroupBox, "Leakage Impedance", {123, 112, 117, 80}, 0},
@@ -213,47 +210,10 @@ KORVANE_MAKER_MODULE(CMirelthApp, "Mirelth", makeResources())
 using Page = CTablePage<Inputs>;
 
 // The electrical data: primary presets and the rows of the counted secondaries.
-class CPage1 : public Page {
+class CPage1 : public windings::Windings<Page> {
   public:
-    explicit CPage1(Inputs& in) : Page(kGeneral, in) {
-        OnClicked(IDC_OPTION1, [this] { applyPreset(110.0); });
-        OnClicked(IDC_OPTION2, [this] { applyPreset(220.0); });
-        OnMessage(frame::messages().dataChanged,
-                  [this](WPARAM id, LPARAM) { return onDataChanged(static_cast<int>(id)); });
-    }
-
-  protected:
-    std::uintptr_t helpContextNumber() const override { return 601; }
-    void controlSetup() override {
-        CheckRadioButton(IDC_OPTION1, IDC_OPTION2, IDC_OPTION1);
-        applyPreset(110.0);
-    }
-    void finalStep() override { onDataChanged(IDC_COUNT); }
-
-  private:
-    void applyPreset(double volts) {
-        m_in.vp = volts;
-        box(0).SetValue(volts);
-    }
-
-    LRESULT onDataChanged(int id) {
-        if (id == IDC_COUNT) {
-            // Rows of uncounted secondaries are hidden in all three columns; their values stay.
-            const double v = box(3).GetValue();
-            const int n = std::isfinite(v) && v > 0 ? static_cast<int>(std::min(v, 5.0)) : 0;
-            for (int k = 1; k <= 4; ++k) {
-                const int cmd = k < n ? SW_SHOW : SW_HIDE;
-                for (int first : {4, 9, 14}) {
-                    if (CWnd* l = label(first + k)) l->ShowWindow(cmd);
-                    box(first + k).ShowWindow(cmd);
-                }
-            }
-            if (CWnd* c = GetDlgItem(IDC_COUNT)) c->SetFocus();
-        } else if (id == IDC_PRIMARY) {
-            CheckRadioButton(IDC_OPTION1, IDC_OPTION2, 0);
-        }
-        return 0;
-    }
+    explicit CPage1(Inputs& in)
+        : Windings({.primary = 0, .count = 3, .columns = {4, 9, 14}}, kGeneral, in, frame::Help{601}) {}
 };
 
 // The core: turns, length, area and the B-H table with its samples.

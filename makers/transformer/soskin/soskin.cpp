@@ -3,12 +3,11 @@
 #include "core.h"
 
 #include "frame/maker.h"
+#include "windings/windings.h"
 
 namespace {
 
 using soskin::Inputs;
-
-enum : int { IDC_OPTION1 = 500, IDC_OPTION2 = 501, IDC_PRIMARY = 9201, IDC_COUNT = 9202 };
 
 using K = ControlKind;
 using Row = frame::BoxRow<Inputs>;
@@ -62,8 +61,8 @@ const frame::BoxTable<Inputs> kDialog{
             {IDCANCEL, K::PushButton, "取消(&C)", {132, 189, 50, 14}, 0},
             {ID_HELP, K::PushButton, "帮助(&H)", {185, 189, 50, 14}, 0},
             {-1, K::GroupBox, "初级", {3, 5, 233, 44}, 0},
-            {IDC_OPTION1, K::RadioButton, "选项 1", {58, 15, 77, 10}, kStyleGroup},
-            {IDC_OPTION2, K::RadioButton, "选项 2", {150, 15, 77, 10}, 0},
+            {windings::kOption1, K::RadioButton, "选项 1", {58, 15, 77, 10}, kStyleGroup},
+            {windings::kOption2, K::RadioButton, "选项 2", {150, 15, 77, 10}, 0},
             {-1, K::GroupBox, "次级", {3, 59, 233, 116}, 0},
             {-1, K::GroupBox, "输出电压", {45, 90, 141, 83}, 0},
             {-1, K::EtchedLine, "", {1, 181, 240, 1}, 0},
@@ -80,53 +79,16 @@ ResourceModule makeResources() {
 
 KORVANE_MAKER_MODULE(CSoskinApp, "Soskin", makeResources())
 
-class CParametersDlg : public CTableDialog<Inputs> {
+class CParametersDlg : public windings::Windings<CTableDialog<Inputs>> {
   public:
-    explicit CParametersDlg(CString& text) : CTableDialog(text, kDialog) {
-        OnClicked(IDC_OPTION1, [this] { applyPreset(110.0); });
-        OnClicked(IDC_OPTION2, [this] { applyPreset(220.0); });
-        OnMessage(frame::messages().dataChanged,
-                  [this](WPARAM id, LPARAM) { return onDataChanged(static_cast<int>(id)); });
-    }
+    explicit CParametersDlg(CString& text)
+        : Windings({.primary = 0, .count = 1, .columns = {2}}, text, kDialog, frame::Help{602, 0x6000}) {}
 
   protected:
-    std::uintptr_t helpContextNumber() const override { return 602; }
-    std::uintptr_t helpBits() const override { return 0x6000; }
-
-    void controlSetup() override {
-        CheckRadioButton(IDC_OPTION1, IDC_OPTION2, IDC_OPTION1);
-        applyPreset(110.0);
-    }
-
-    // Only the rows of the counted secondaries are visible from the start.
-    void finalStep() override { onDataChanged(IDC_COUNT); }
-
     bool build(int&) override {
         UpdateData(true);
         m_text = soskin::modelText(m_in);
         return true;
-    }
-
-  private:
-    void applyPreset(double volts) {
-        m_in.vp = volts;
-        box(0).SetValue(volts);
-    }
-
-    LRESULT onDataChanged(int id) {
-        if (id == IDC_COUNT) {
-            // The count as the box holds it; rows of uncounted secondaries are hidden, not cleared.
-            const int n = static_cast<int>(box(1).GetValue());
-            for (int k = 1; k <= 4; ++k) {
-                const int cmd = k < n ? SW_SHOW : SW_HIDE;
-                if (CWnd* l = label(2 + k)) l->ShowWindow(cmd);
-                box(2 + k).ShowWindow(cmd);
-            }
-            if (CWnd* c = GetDlgItem(IDC_COUNT)) c->SetFocus();
-        } else if (id == IDC_PRIMARY) {
-            CheckRadioButton(IDC_OPTION1, IDC_OPTION2, 0);
-        }
-        return 0;
     }
 };
 
