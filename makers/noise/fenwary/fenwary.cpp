@@ -92,17 +92,11 @@ constexpr DistributionRows kDistributions[5] = {
     {15, 16, 100, 1, false},  // uniform real: upper and lower limit
 };
 
-ResourceModule makeResources() {
-    ResourceModule m;
-    m.name = "Fenwary";
-    m.strings = {{12, "平均值"}, {13, "上限"}, {14, "上限"},       {15, "上限"},         {16, "下限"},
-                 {20, "标准"},   {21, "指数"}, {22, "均匀(整数)"}, {23, "均匀(长整数)"}, {24, "均匀(实数)"}};
-    kDialog.addLabelStrings(m);
-    m.dialogs[kDialog.templateId] = kDialog.dialogTemplate();
-    return m;
-}
+const std::map<unsigned, std::string> kStrings{
+    {12, "平均值"}, {13, "上限"}, {14, "上限"},       {15, "上限"},         {16, "下限"},
+    {20, "标准"},   {21, "指数"}, {22, "均匀(整数)"}, {23, "均匀(长整数)"}, {24, "均匀(实数)"}};
 
-KORVANE_MAKER_MODULE(CFenwaryApp, "Fenwary", makeResources())
+KORVANE_MAKER_MODULE(CFenwaryApp, "Fenwary", frame::resources("Fenwary", kStrings, kDialog))
 
 class CParametersDlg : public CTableDialog<Inputs> {
   public:

@@ -30,22 +30,15 @@ const frame::BoxTable<Inputs> kDimensions = rf::dimensionsPage<Inputs>({
      .field = &Inputs::thickness},
 });
 
-ResourceModule makeResources() {
-    ResourceModule m;
-    m.name = "Elvasco";
-    m.strings = {
-        {8, "带状弯曲线模型"},
-        {elvasco::kLossOutOfRange, "参数超出限制。\n导线厚度/绝缘厚度的比值必须小于或者等于 0.25 "
-                                   "\n导线厚度/导线宽度的比值必须小于或者等于 0.11."},
-        {elvasco::kNegativeThickness, "导线厚度必须是大于或等于零."},
-        {elvasco::kStraightBend, "弯曲角度不能等于 180 度 (没有弯曲).\n请重新输入弯曲角度."},
-    };
-    for (const auto* t : {&kElectrical, &kDimensions})
-        m.dialogs[t->templateId] = t->dialogTemplate();
-    return m;
-}
+const std::map<unsigned, std::string> kStrings{
+    {8, "带状弯曲线模型"},
+    {elvasco::kLossOutOfRange, "参数超出限制。\n导线厚度/绝缘厚度的比值必须小于或者等于 0.25 "
+                               "\n导线厚度/导线宽度的比值必须小于或者等于 0.11."},
+    {elvasco::kNegativeThickness, "导线厚度必须是大于或等于零."},
+    {elvasco::kStraightBend, "弯曲角度不能等于 180 度 (没有弯曲).\n请重新输入弯曲角度."},
+};
 
-KORVANE_MAKER_MODULE(CElvascoApp, "Elvasco", makeResources())
+KORVANE_MAKER_MODULE(CElvascoApp, "Elvasco", frame::resources("Elvasco", kStrings, kElectrical, kDimensions))
 
 class CPropSheet : public CMakerSheet {
   public:

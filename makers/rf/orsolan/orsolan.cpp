@@ -53,19 +53,12 @@ const frame::BoxTable<Inputs> kDimensions{
     .layout = [](frame::TemplateBuilder& b) { b.column("导线尺寸", 0, 5, 7, 6, 206, kLabelW, kBoxW); },
 };
 
-ResourceModule makeResources() {
-    ResourceModule m;
-    m.name = "Orsolan";
-    m.strings = {
-        {orsolan::kDiameters, orsolan::kDiametersText},
-        {8, "射频螺旋电感模型"},
-    };
-    for (const auto* t : {&kElectrical, &kDimensions})
-        m.dialogs[t->templateId] = t->dialogTemplate();
-    return m;
-}
+const std::map<unsigned, std::string> kStrings{
+    {orsolan::kDiameters, orsolan::kDiametersText},
+    {8, "射频螺旋电感模型"},
+};
 
-KORVANE_MAKER_MODULE(COrsolanApp, "Orsolan", makeResources())
+KORVANE_MAKER_MODULE(COrsolanApp, "Orsolan", frame::resources("Orsolan", kStrings, kElectrical, kDimensions))
 
 using Page = CTablePage<Inputs>;
 

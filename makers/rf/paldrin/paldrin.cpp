@@ -69,21 +69,14 @@ const frame::BoxTable<Inputs> kDimensions{
     .layout = [](frame::TemplateBuilder& b) { b.column("导线尺寸", 0, 8, 7, 6, 206, kLabelW, kBoxW); },
 };
 
-ResourceModule makeResources() {
-    ResourceModule m;
-    m.name = "Paldrin";
-    m.strings = {
-        {8, "叉指式电容模型"},
-        {paldrin::kAskRatio, paldrin::kAskRatioText},
-        {paldrin::kAskPermittivity, paldrin::kAskPermittivityText},
-        {paldrin::kZeroSpacing, paldrin::kZeroSpacingText},
-    };
-    for (const auto* t : {&kElectrical, &kDimensions})
-        m.dialogs[t->templateId] = t->dialogTemplate();
-    return m;
-}
+const std::map<unsigned, std::string> kStrings{
+    {8, "叉指式电容模型"},
+    {paldrin::kAskRatio, paldrin::kAskRatioText},
+    {paldrin::kAskPermittivity, paldrin::kAskPermittivityText},
+    {paldrin::kZeroSpacing, paldrin::kZeroSpacingText},
+};
 
-KORVANE_MAKER_MODULE(CPaldrinApp, "Paldrin", makeResources())
+KORVANE_MAKER_MODULE(CPaldrinApp, "Paldrin", frame::resources("Paldrin", kStrings, kElectrical, kDimensions))
 
 using Page = CTablePage<Inputs>;
 

@@ -80,20 +80,14 @@ const frame::BoxTable<Inputs> kDialog{
     .controls = controls(),
 };
 
-ResourceModule makeResources() {
-    ResourceModule m;
-    m.name = "Tavrish";
-    m.strings = {
-        {tavrish::kHighBelowLow, tavrish::kHighBelowLowText},
-        {tavrish::kHighBelowOperating, tavrish::kHighBelowOperatingText},
-        {tavrish::kOperatingBelowLow, tavrish::kOperatingBelowLowText},
-        {tavrish::kBadRatio, tavrish::kBadRatioFormat},
-    };
-    m.dialogs[kDialog.templateId] = kDialog.dialogTemplate();
-    return m;
-}
+const std::map<unsigned, std::string> kStrings{
+    {tavrish::kHighBelowLow, tavrish::kHighBelowLowText},
+    {tavrish::kHighBelowOperating, tavrish::kHighBelowOperatingText},
+    {tavrish::kOperatingBelowLow, tavrish::kOperatingBelowLowText},
+    {tavrish::kBadRatio, tavrish::kBadRatioFormat},
+};
 
-KORVANE_MAKER_MODULE(CTavrishApp, "Tavrish", makeResources())
+KORVANE_MAKER_MODULE(CTavrishApp, "Tavrish", frame::resources("Tavrish", kStrings, kDialog))
 
 class CParametersDlg : public CTableDialog<Inputs> {
   public:

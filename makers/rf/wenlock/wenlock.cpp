@@ -23,22 +23,15 @@ const frame::BoxTable<Inputs> kDimensions = rf::dimensionsPage<Inputs>({
      .field = &Inputs::thickness},
 });
 
-ResourceModule makeResources() {
-    ResourceModule m;
-    m.name = "Wenlock";
-    m.strings = {
-        {8, "微带线模型"},
-        {wenlock::kAskWidthRatio,
-         "该导体宽度/绝缘厚度比超出可接受范围[0.1, 10].\n模型精确性可以降低.\n你想重复输入吗？[是／否]"},
-        {wenlock::kAskPermittivity,
-         "警告:相对介电常数超出有效范围 [1,128].\n模型精确性可能降低.\n你想重新输入吗？[是／否]"},
-    };
-    for (const auto* t : {&kElectrical, &kDimensions})
-        m.dialogs[t->templateId] = t->dialogTemplate();
-    return m;
-}
+const std::map<unsigned, std::string> kStrings{
+    {8, "微带线模型"},
+    {wenlock::kAskWidthRatio,
+     "该导体宽度/绝缘厚度比超出可接受范围[0.1, 10].\n模型精确性可以降低.\n你想重复输入吗？[是／否]"},
+    {wenlock::kAskPermittivity,
+     "警告:相对介电常数超出有效范围 [1,128].\n模型精确性可能降低.\n你想重新输入吗？[是／否]"},
+};
 
-KORVANE_MAKER_MODULE(CWenlockApp, "Wenlock", makeResources())
+KORVANE_MAKER_MODULE(CWenlockApp, "Wenlock", frame::resources("Wenlock", kStrings, kElectrical, kDimensions))
 
 class CPropSheet : public CMakerSheet {
   public:

@@ -73,10 +73,13 @@ const frame::BoxTable<Inputs> kGeneral{
         sgn("Drain Current (Ids_f21)", A),
         sgn("Vds_f21 (higher Vds)", V),
     }),
-    .controls =
-        {{-1, K::GroupBox, "General", {kLeft, 4, kColumn, 46}, 0},
-         {-1, K::Static, "Channel Type of Mosfet", {kLeft + 6, 17, kLabel, 8}, kLabelStyle},
-         {IDC_CHANNEL_TYPE, K::ComboBox, "", {kLeft + 10 + kLabel, 15, kBox, 60}, kStyleDropList | kStyleVScroll}},
+    .controls = {{-1, K::GroupBox, "General", {kLeft, 4, kColumn, 46}, 0},
+                 {-1, K::Static, "Channel Type of Mosfet", {kLeft + 6, 17, kLabel, 8}, kLabelStyle},
+                 {IDC_CHANNEL_TYPE,
+                  K::ComboBox,
+                  "",
+                  {kLeft + 10 + kLabel, 15, kBox, 60},
+                  kStyleDropList | kStyleVScroll}},
     .layout =
         [](frame::TemplateBuilder& b) {
             b.row(0, kLeft + 6, 31, kLabel, kBox);
@@ -209,25 +212,19 @@ const frame::BoxTable<Inputs> kCapacitance{
         },
 };
 
-ResourceModule makeResources() {
-    ResourceModule m;
-    m.name = "Brannock";
-    m.strings = {
-        {4, "The values in Output Characteristics are out of range. Do you want to use zero values for RD "
-            "and RS?"},
-        {5, "Capacitances values are out of range. Do you want to use zero values for CGSO, CGDO and CGBO?"},
-        {6, "Capacitance values are out of range. Do you want to use pre-defined values for MJ, PB and CBD?"},
-        {7, "The calculations are taking longer than expected.\nThe inputted values may be difficult or "
-            "impossible "
-            "to solve.\n\nRetry ?\n"},
-        {8, "MOSFET Model (Preset values from %s)"},
-    };
-    for (const auto* t : {&kGeneral, &kTransfer, &kOptionC, &kCapacitance})
-        m.dialogs[t->templateId] = t->dialogTemplate();
-    return m;
-}
+const std::map<unsigned, std::string> kStrings{
+    {4, "The values in Output Characteristics are out of range. Do you want to use zero values for RD "
+        "and RS?"},
+    {5, "Capacitances values are out of range. Do you want to use zero values for CGSO, CGDO and CGBO?"},
+    {6, "Capacitance values are out of range. Do you want to use pre-defined values for MJ, PB and CBD?"},
+    {7, "The calculations are taking longer than expected.\nThe inputted values may be difficult or "
+        "impossible "
+        "to solve.\n\nRetry ?\n"},
+    {8, "MOSFET Model (Preset values from %s)"},
+};
 
-KORVANE_MAKER_MODULE(CBrannockApp, "Brannock", makeResources())
+KORVANE_MAKER_MODULE(CBrannockApp, "Brannock",
+                     frame::resources("Brannock", kStrings, kGeneral, kTransfer, kOptionC, kCapacitance))
 
 // ---------------------------------------------------------------- pages
 

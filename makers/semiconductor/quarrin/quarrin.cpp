@@ -99,19 +99,12 @@ const frame::BoxTable<Inputs> kRatings{
         },
 };
 
-ResourceModule makeResources() {
-    ResourceModule m;
-    m.name = "Quarrin";
-    m.strings = {
-        {8, "可控硅模型(预置 2N6504)"},
-        {kGateOutOfRange, "控制门触发电流和电压输入值不在可接受值域.\r\n请检查输入值."},
-    };
-    for (const auto* t : {&kElectrical, &kRatings})
-        m.dialogs[t->templateId] = t->dialogTemplate();
-    return m;
-}
+const std::map<unsigned, std::string> kStrings{
+    {8, "可控硅模型(预置 2N6504)"},
+    {kGateOutOfRange, "控制门触发电流和电压输入值不在可接受值域.\r\n请检查输入值."},
+};
 
-KORVANE_MAKER_MODULE(CQuarrinApp, "Quarrin", makeResources())
+KORVANE_MAKER_MODULE(CQuarrinApp, "Quarrin", frame::resources("Quarrin", kStrings, kElectrical, kRatings))
 
 using Page = CTablePage<Inputs>;
 

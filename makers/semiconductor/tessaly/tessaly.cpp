@@ -115,21 +115,14 @@ const frame::BoxTable<Inputs> kOutput{
         },
 };
 
-ResourceModule makeResources() {
-    ResourceModule m;
-    m.name = "Tessaly";
-    m.strings = {
-        {8, "Operational Amplifier Model(Preset values from uA741)"},
-        {IDS_NPN, "NPN"},
-        {IDS_PNP, "PNP"},
-        {IDS_DONT_CARE, "Don't care"},
-    };
-    for (const auto* t : {&kGeneral, &kPoles, &kOutput})
-        m.dialogs[t->templateId] = t->dialogTemplate();
-    return m;
-}
+const std::map<unsigned, std::string> kStrings{
+    {8, "Operational Amplifier Model(Preset values from uA741)"},
+    {IDS_NPN, "NPN"},
+    {IDS_PNP, "PNP"},
+    {IDS_DONT_CARE, "Don't care"},
+};
 
-KORVANE_MAKER_MODULE(CTessalyApp, "Tessaly", makeResources())
+KORVANE_MAKER_MODULE(CTessalyApp, "Tessaly", frame::resources("Tessaly", kStrings, kGeneral, kPoles, kOutput))
 
 using Page = CTablePage<Inputs>;
 

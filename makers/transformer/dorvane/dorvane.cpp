@@ -108,15 +108,7 @@ const frame::BoxTable<Inputs> kDialog{
         },
 };
 
-ResourceModule makeResources() {
-    ResourceModule m;
-    m.name = "Dorvane";
-    kDialog.addLabelStrings(m);
-    m.dialogs[kDialog.templateId] = kDialog.dialogTemplate();
-    return m;
-}
-
-KORVANE_MAKER_MODULE(CDorvaneApp, "Dorvane", makeResources())
+KORVANE_MAKER_MODULE(CDorvaneApp, "Dorvane", frame::resources("Dorvane", {}, kDialog))
 
 class CParametersDlg : public windings::Windings<CTableDialog<Inputs>> {
   public:

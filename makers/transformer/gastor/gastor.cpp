@@ -32,15 +32,7 @@ const frame::BoxTable<Inputs> kDialog{
         },
 };
 
-ResourceModule makeResources() {
-    ResourceModule m;
-    m.name = "Gastor";
-    kDialog.addLabelStrings(m);
-    m.dialogs[kDialog.templateId] = kDialog.dialogTemplate();
-    return m;
-}
-
-KORVANE_MAKER_MODULE(CGastorApp, "Gastor", makeResources())
+KORVANE_MAKER_MODULE(CGastorApp, "Gastor", frame::resources("Gastor", {}, kDialog))
 
 class CParametersDlg : public CTableDialog<Inputs> {
   public:

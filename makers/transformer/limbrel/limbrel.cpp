@@ -32,15 +32,7 @@ const frame::BoxTable<Inputs> kDialog{
         },
 };
 
-ResourceModule makeResources() {
-    ResourceModule m;
-    m.name = "Limbrel";
-    kDialog.addLabelStrings(m);
-    m.dialogs[kDialog.templateId] = kDialog.dialogTemplate();
-    return m;
-}
-
-KORVANE_MAKER_MODULE(CLimbrelApp, "Limbrel", makeResources())
+KORVANE_MAKER_MODULE(CLimbrelApp, "Limbrel", frame::resources("Limbrel", {}, kDialog))
 
 class CParametersDlg : public CTableDialog<Inputs> {
   public:

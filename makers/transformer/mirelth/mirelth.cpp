@@ -178,34 +178,27 @@ const frame::BoxTable<Inputs> kAdvanced{
     .labelBase = 9221,
 };
 
-ResourceModule makeResources() {
-    ResourceModule m;
-    m.name = "Mirelth";
-    m.strings = {
-        {1, "Primary Input Voltage"},
-        {2, "Secondary Output Number"},
-        {3, "1st"},
-        {4, "2nd"},
-        {5, "3rd"},
-        {6, "4th"},
-        {7, "5th"},
-        {8, "Nonlinear Transformer Model"},
-        {10, "Leakage Impedance"},
-        {11, "Winding Resistance"},
-        {12, "Primary Turns"},
-        {13, "Core Length"},
-        {14, "Core Area"},
-        {15, "Curve Points"},
-        {18, "Order"},
-        {19, "B Value"},
-        {20, "H Value"},
-    };
-    for (const auto* t : {&kGeneral, &kAdvanced})
-        m.dialogs[t->templateId] = t->dialogTemplate();
-    return m;
-}
+const std::map<unsigned, std::string> kStrings{
+    {1, "Primary Input Voltage"},
+    {2, "Secondary Output Number"},
+    {3, "1st"},
+    {4, "2nd"},
+    {5, "3rd"},
+    {6, "4th"},
+    {7, "5th"},
+    {8, "Nonlinear Transformer Model"},
+    {10, "Leakage Impedance"},
+    {11, "Winding Resistance"},
+    {12, "Primary Turns"},
+    {13, "Core Length"},
+    {14, "Core Area"},
+    {15, "Curve Points"},
+    {18, "Order"},
+    {19, "B Value"},
+    {20, "H Value"},
+};
 
-KORVANE_MAKER_MODULE(CMirelthApp, "Mirelth", makeResources())
+KORVANE_MAKER_MODULE(CMirelthApp, "Mirelth", frame::resources("Mirelth", kStrings, kGeneral, kAdvanced))
 
 using Page = CTablePage<Inputs>;
 

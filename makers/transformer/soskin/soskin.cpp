@@ -69,15 +69,7 @@ const frame::BoxTable<Inputs> kDialog{
         },
 };
 
-ResourceModule makeResources() {
-    ResourceModule m;
-    m.name = "Soskin";
-    kDialog.addLabelStrings(m);
-    m.dialogs[kDialog.templateId] = kDialog.dialogTemplate();
-    return m;
-}
-
-KORVANE_MAKER_MODULE(CSoskinApp, "Soskin", makeResources())
+KORVANE_MAKER_MODULE(CSoskinApp, "Soskin", frame::resources("Soskin", {}, kDialog))
 
 class CParametersDlg : public windings::Windings<CTableDialog<Inputs>> {
   public:
