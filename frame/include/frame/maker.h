@@ -66,6 +66,11 @@ class CMakerPage : public CPropertyPage {
     int boxCount() const { return static_cast<int>(m_boxes.size()); }
     CUserDefValueSpinUnitBox& box(int k) { return *m_boxes[static_cast<size_t>(k)]; }
     CWnd* label(int k) { return m_labels[static_cast<size_t>(k)]; }
+    // Enables or greys boxes first … end - 1 (end -1: to the last box).
+    void enableBoxes(int first, int end, bool on) {
+        for (int k = first; k < (end < 0 ? boxCount() : end); ++k)
+            box(k).EnableWindow(on);
+    }
     bool initialised() const { return m_bInitialised; }
     std::uintptr_t helpContext() const { return m_nHelpContext; }
     int editId(int k) const { return m_editBase + k; }

@@ -46,6 +46,7 @@ int column(frame::TemplateBuilder& b, const char* title, int first, int count, i
     return b.column(title, first, count, x, y, kColumn, kLabel, kBox);
 }
 constexpr std::uint32_t kLabelStyle = kStyleRight | kStyleCenterV;
+constexpr int kInside = kLeft + 6; // controls inside a left group box
 
 const frame::BoxTable<Inputs> kGeneral{
     .templateId = 100,
@@ -74,7 +75,7 @@ const frame::BoxTable<Inputs> kGeneral{
         sgn("Vds_f21 (higher Vds)", V),
     }),
     .controls = {{-1, K::GroupBox, "General", {kLeft, 4, kColumn, 46}, 0},
-                 {-1, K::Static, "Channel Type of Mosfet", {kLeft + 6, 17, kLabel, 8}, kLabelStyle},
+                 {-1, K::Static, "Channel Type of Mosfet", {kInside, 17, kLabel, 8}, kLabelStyle},
                  {IDC_CHANNEL_TYPE,
                   K::ComboBox,
                   "",
@@ -82,7 +83,7 @@ const frame::BoxTable<Inputs> kGeneral{
                   kStyleDropList | kStyleVScroll}},
     .layout =
         [](frame::TemplateBuilder& b) {
-            b.row(0, kLeft + 6, 31, kLabel, kBox);
+            b.row(0, kInside, 31, kLabel, kBox);
             const int y = column(b, "Output Characteristics in Ohmic region", 1, 3, kLeft, 54);
             column(b, "Ids_Vds curve 1 (for lowest Vgs)", 4, 5, kLeft, y);
             const int y2 = column(b, "Ids_Vds curve 2 (for intermediate Vgs)", 9, 5, kRight, 4);
@@ -112,20 +113,20 @@ const frame::BoxTable<Inputs> kTransfer{
             {IDC_SMALL_VDS,
              K::RadioButton,
              "Input Id-Vgs curve for small Vds",
-             {kLeft + 6, 16, 220, 10},
+             {kInside, 16, 220, 10},
              kStyleGroup},
-            {IDC_LARGE_VDS, K::RadioButton, "Input Id-Vgs curve for large Vds", {kLeft + 6, 28, 220, 10}, 0},
+            {IDC_LARGE_VDS, K::RadioButton, "Input Id-Vgs curve for large Vds", {kInside, 28, 220, 10}, 0},
             {-1, K::GroupBox, "Multi Id-Vgs curve", {kLeft, 48, kColumn, 28}, 0},
             {IDC_THREE_CURVES,
              K::CheckBox,
              "Three Id-Vgs curves for different Vsb are available",
-             {kLeft + 6, 60, 224, 10},
+             {kInside, 60, 224, 10},
              kStyleGroup},
             // The four route labels share one place; routing shows one of them.
-            {IDC_ROUTE_A, K::Static, "Go to Option A", {kLeft + 6, 82, 224, 18}, 0},
-            {IDC_ROUTE_B, K::Static, "Go to Option B", {kLeft + 6, 82, 224, 18}, 0},
-            {IDC_ROUTE_C, K::Static, "Go to Option C (Next Page)", {kLeft + 6, 82, 224, 18}, 0},
-            {IDC_ROUTE_NONE, K::Static, "Not modelled\nGo to other options", {kLeft + 6, 82, 224, 18}, 0},
+            {IDC_ROUTE_A, K::Static, "Go to Option A", {kInside, 82, 224, 18}, 0},
+            {IDC_ROUTE_B, K::Static, "Go to Option B", {kInside, 82, 224, 18}, 0},
+            {IDC_ROUTE_C, K::Static, "Go to Option C (Next Page)", {kInside, 82, 224, 18}, 0},
+            {IDC_ROUTE_NONE, K::Static, "Not modelled\nGo to other options", {kInside, 82, 224, 18}, 0},
         },
     .layout =
         [](frame::TemplateBuilder& b) {
@@ -190,13 +191,13 @@ const frame::BoxTable<Inputs> kCapacitance{
     .controls =
         {
             {-1, K::GroupBox, "Conditions", {kLeft, 4, kColumn, 60}, 0},
-            {-1, K::Static, "Bulk and Source connected ?", {kLeft + 6, 17, 120, 8}, 0},
+            {-1, K::Static, "Bulk and Source connected ?", {kInside, 17, 120, 8}, 0},
             {IDC_BULK_YES, K::RadioButton, "Yes", {kLeft + 130, 16, 40, 10}, kStyleGroup},
             {IDC_BULK_NO, K::RadioButton, "No", {kLeft + 176, 16, 40, 10}, 0},
             {IDC_NO_CURVES,
              K::CheckBox,
              "Coss-Vds, and  Crss-Vds curves NOT available",
-             {kLeft + 6, 34, 224, 20},
+             {kInside, 34, 224, 20},
              kStyleGroup},
         },
     .layout =
@@ -204,7 +205,7 @@ const frame::BoxTable<Inputs> kCapacitance{
             column(b, "Capacitance values from datasheet", 0, 4, kRight, 4);
             // One row per curve point: its voltage, feed-back and output capacitance.
             b.group("Capacitances vs. Drain-to-Source Voltage", {kLeft, 90, 578, 4 * 14 + 18});
-            constexpr int x[3] = {kLeft + 6, kLeft + 204, kLeft + 392};
+            constexpr int x[3] = {kInside, kLeft + 204, kLeft + 392};
             constexpr int labelWidth[3] = {128, 120, 110};
             for (int point = 0; point < 4; ++point)
                 for (int j = 0; j < 3; ++j)
@@ -235,7 +236,7 @@ using Page = CTablePage<Inputs>;
 
 class CPage1 : public Page {
   public:
-    explicit CPage1(Inputs& in) : Page(kGeneral, in) {
+    explicit CPage1(Inputs& in) : Page(kGeneral, in, frame::Help{660}) {
         OnSelChange(IDC_CHANNEL_TYPE, [this] { onChannelType(); });
     }
     void DoDataExchange(CDataExchange* pDX) override {
@@ -244,7 +245,6 @@ class CPage1 : public Page {
     }
 
   protected:
-    std::uintptr_t helpContextNumber() const override { return 660; }
     void controlSetup() override {
         CWnd* combo = GetDlgItem(IDC_CHANNEL_TYPE);
         combo->ResetContent();
@@ -261,7 +261,7 @@ class CPage1 : public Page {
 
 class CPage2 : public Page {
   public:
-    explicit CPage2(Inputs& in) : Page(kTransfer, in) {
+    explicit CPage2(Inputs& in) : Page(kTransfer, in, frame::Help{670}) {
         for (int id : {IDC_SMALL_VDS, IDC_LARGE_VDS, IDC_THREE_CURVES})
             OnClicked(id, [this] { route(); });
     }
@@ -281,7 +281,6 @@ class CPage2 : public Page {
     void route();
 
   protected:
-    std::uintptr_t helpContextNumber() const override { return 670; }
     void controlSetup() override {
         CheckRadioButton(IDC_SMALL_VDS, IDC_LARGE_VDS, m_in.idGS ? IDC_SMALL_VDS : IDC_LARGE_VDS);
     }
@@ -290,24 +289,19 @@ class CPage2 : public Page {
 
 class CPage3 : public Page {
   public:
-    explicit CPage3(Inputs& in) : Page(kOptionC, in) {}
+    explicit CPage3(Inputs& in) : Page(kOptionC, in, frame::Help{651}) {}
     void applyPreset() {
         m_in.optionC = kOptionCPreset;
         if (m_bInitialised) UpdateData(false);
     }
-    void enableBoxes(bool enable) {
-        if (!exists()) return;
-        for (int k = 0; k < boxCount(); ++k)
-            box(k).EnableWindow(enable);
+    void enableAll(bool enable) {
+        if (exists()) enableBoxes(0, -1, enable);
     }
-
-  protected:
-    std::uintptr_t helpContextNumber() const override { return 651; }
 };
 
 class CPage4 : public Page {
   public:
-    explicit CPage4(Inputs& in) : Page(kCapacitance, in) {
+    explicit CPage4(Inputs& in) : Page(kCapacitance, in, frame::Help{652}) {
         OnClicked(IDC_NO_CURVES, [this] {
             UpdateData(true);
             enableCurveBoxes();
@@ -328,7 +322,6 @@ class CPage4 : public Page {
     }
 
   protected:
-    std::uintptr_t helpContextNumber() const override { return 652; }
     void controlSetup() override {
         CheckRadioButton(IDC_BULK_YES, IDC_BULK_NO, m_in.idBS ? IDC_BULK_YES : IDC_BULK_NO);
     }
@@ -339,10 +332,7 @@ class CPage4 : public Page {
 
   private:
     // The curve points are asked for only when the curves are available.
-    void enableCurveBoxes() {
-        for (int k = 4; k < boxCount(); ++k)
-            box(k).EnableWindow(m_in.idCap == 0);
-    }
+    void enableCurveBoxes() { enableBoxes(4, -1, m_in.idCap == 0); }
 };
 
 // ---------------------------------------------------------------- sheet
@@ -421,11 +411,9 @@ void CPage2::route() {
     const int shown = small ? (three ? IDC_ROUTE_C : IDC_ROUTE_A) : (three ? IDC_ROUTE_NONE : IDC_ROUTE_B);
     for (int id : {IDC_ROUTE_A, IDC_ROUTE_B, IDC_ROUTE_C, IDC_ROUTE_NONE})
         if (CWnd* label = GetDlgItem(id)) label->ShowWindow(id == shown ? SW_SHOW : SW_HIDE);
-    for (int k = 0; k < 4; ++k)
-        box(k).EnableWindow(shown == IDC_ROUTE_A);
-    for (int k = 4; k < boxCount(); ++k)
-        box(k).EnableWindow(shown == IDC_ROUTE_B);
-    if (CPropSheet* s = sheetOf(m_pSheet)) s->page3().enableBoxes(shown == IDC_ROUTE_C);
+    enableBoxes(0, 4, shown == IDC_ROUTE_A);
+    enableBoxes(4, -1, shown == IDC_ROUTE_B);
+    if (CPropSheet* s = sheetOf(m_pSheet)) s->page3().enableAll(shown == IDC_ROUTE_C);
 }
 
 } // namespace
