@@ -1,12 +1,13 @@
 // lumbra: the custom-aperture editor. `lumbra --script FILE [APERTURE-FILE]` runs it without a display:
 // the script's steps are menu commands, canvas clicks and keys, bar edits and dialog steps.
 #include "app.h"
-#include "socket_link.h"
+#include "hostlink_loader.h"
 
 #include "platform/scripted.h"
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -45,8 +46,10 @@ int main(int argc, char** argv) {
     int code = 0;
     {
         // A CAM host listening for the editor turns this run into a linked one.
-        lumbra::SocketHostLink link;
-        lumbra::CLumbraApp app(&link);
+        std::string problem;
+        std::unique_ptr<lumbra::HostLink> link = lumbra::openHostLink(problem);
+        if (!problem.empty()) std::fprintf(stderr, "lumbra: no host link: %s\n", problem.c_str());
+        lumbra::CLumbraApp app(link.get());
         if (args.size() == 3) app.fileToOpen = args[2];
         if (!app.InitInstance()) {
             std::fprintf(stderr, "lumbra: %s could not be opened\n",
