@@ -16,8 +16,9 @@ namespace {
 int usage() {
     std::fprintf(stderr, "usage: lumbra --script FILE [APERTURE-FILE]\n"
                          "  runs the editor on the steps in FILE (see aperture-editor/README.md) and exits\n"
-                         "  with 1 after a save that ended a host link, 0 otherwise, 2 on a bad command\n"
-                         "  line or script, 3 when a step was refused or the file could not be opened\n");
+                         "  with 1 after a save that ended a host link or when the host dropped the link, 0\n"
+                         "  otherwise, 2 on a bad command line or script, 3 when a step was refused or the\n"
+                         "  file could not be opened\n");
     return 2;
 }
 
