@@ -126,6 +126,10 @@ class Conversation : public wxConnection {
 class Host : public wxServer {
   public:
     explicit Host(const Options& options) : options_(options) {}
+    Host(const Host&) = delete;
+    Host& operator=(const Host&) = delete;
+    // A conversation whose end was not heard of before the stub ends.
+    ~Host() override { delete conversation_; }
 
     wxConnectionBase* OnAcceptConnection(const wxString& topic) override {
         if (conversation_ || topic != lumbra::kHostTopic) {

@@ -129,9 +129,12 @@ class WxHostLink final : public HostLink {
         return loop_ != nullptr;
     }
 
-    // Lets the toolkit read what the host sent (at most `ms` of waiting) and deliver it.
+    // Lets the toolkit read what the host sent (waiting at most `ms`) and deliver it. A running event
+    // loop (a windowed editor) delivers the host's messages by itself; only a wait is dispatched in it.
     void pump(long ms) {
-        loop_->DispatchTimeout(static_cast<unsigned long>(ms));
+        wxEventLoopBase* running = wxEventLoopBase::GetActive();
+        if (running && ms == 0) return;
+        (running ? running : loop_.get())->DispatchTimeout(static_cast<unsigned long>(ms));
         if (wxAppConsole* app = wxAppConsole::GetInstance()) app->ProcessPendingEvents();
     }
 
