@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <clocale>
 #include <memory>
 
 namespace lumbra {
@@ -74,6 +75,8 @@ class WxHostLink final : public HostLink {
             client_.reset();
             return false;
         }
+        // A host that stops in the middle of a message holds the editor no longer than a poke may.
+        conversation_->limitWaits(static_cast<long>(kPokeTimeoutMs / 1000));
         return true;
     }
 
@@ -121,7 +124,12 @@ class WxHostLink final : public HostLink {
     bool startToolkit() {
         if (loop_) return true;
         if (!wxAppConsole::GetInstance()) {
-            if (!wxInitialize()) return false;
+            // Whatever locale wxBase adopts, the editor keeps writing its numbers as it did.
+            const char* current = std::setlocale(LC_ALL, nullptr);
+            const std::string locale = current ? current : "C";
+            const bool started = wxInitialize();
+            std::setlocale(LC_ALL, locale.c_str());
+            if (!started) return false;
             ownToolkit_ = true;
         }
         wxAppTraits* traits = wxAppConsole::GetInstance()->GetTraits();
