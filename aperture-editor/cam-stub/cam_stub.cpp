@@ -40,18 +40,20 @@ struct Options {
     std::string editor;
     std::string file;
     long dropAfterMs = -1;
+    bool dropOnPoke = false;
     bool answer = true;
 };
 
 int usage() {
     std::fprintf(
-        stderr,
-        "usage: lumbra-cam-stub [--script S] [--drop-after MS] [--no-answer] [--editor PROGRAM] FILE\n"
-        "  serves the editor's host link, starts the editor on FILE (with --script S: headless) and\n"
-        "  prints what the editor sends and its exit code. --drop-after MS ends the link MS\n"
-        "  milliseconds after the editor connects; --no-answer leaves pokes unanswered. PROGRAM is\n"
-        "  `lumbra` beside this program unless given. Exit code: 0 when the editor ran, 2 for a bad\n"
-        "  command line, 3 when the link cannot be served or the editor not started.\n");
+        stderr, "usage: lumbra-cam-stub [--script S] [--drop-after MS | --drop-on-poke] [--no-answer]\n"
+                "                       [--editor PROGRAM] FILE\n"
+                "  serves the editor's host link, starts the editor on FILE (with --script S: headless) and\n"
+                "  prints what the editor sends and its exit code. --drop-after MS ends the link MS\n"
+                "  milliseconds after the editor connects, --drop-on-poke instead of answering a poke;\n"
+                "  --no-answer leaves pokes unanswered. PROGRAM is\n"
+                "  `lumbra` beside this program unless given. Exit code: 0 when the editor ran, 2 for a bad\n"
+                "  command line, 3 when the link cannot be served or the editor not started.\n");
     return 2;
 }
 
@@ -146,8 +148,12 @@ class Host : public wxServer {
         const wxScopedCharBuffer name = item.utf8_str();
         report("poke item=" + quoted(name.data(), name.length()) + " format=" + formatName(format) +
                " size=" + std::to_string(size) + " data=" + quoted(data, size));
-        // The answer the editor waits for: the same item advised back.
-        if (options_.answer) c.Advise(item, data, size, format);
+        // The answer the editor waits for: the same item advised back. A drop cannot happen inside the
+        // conversation's own handler; the loop does it next.
+        if (options_.dropOnPoke)
+            dropNow_ = true;
+        else if (options_.answer)
+            c.Advise(item, data, size, format);
     }
 
     void disconnected(Conversation& c) {
@@ -157,8 +163,11 @@ class Host : public wxServer {
 
     // Ends the conversation from the host's side once its time has come.
     void dropWhenDue() {
-        if (!conversation_ || options_.dropAfterMs < 0) return;
-        if (Clock::now() - connectedAt_ < std::chrono::milliseconds(options_.dropAfterMs)) return;
+        if (!conversation_) return;
+        if (!dropNow_ && (options_.dropAfterMs < 0 ||
+                          Clock::now() - connectedAt_ < std::chrono::milliseconds(options_.dropAfterMs)))
+            return;
+        dropNow_ = false;
         conversation_->Disconnect();
         delete conversation_;
         conversation_ = nullptr;
@@ -171,6 +180,7 @@ class Host : public wxServer {
     const Options& options_;
     Conversation* conversation_ = nullptr;
     Clock::time_point connectedAt_;
+    bool dropNow_ = false;
 };
 
 bool Conversation::OnPoke(const wxString&, const wxString& item, const void* data, size_t size,
@@ -221,6 +231,8 @@ int main(int argc, char** argv) {
                              args[i].c_str());
                 return usage();
             }
+        } else if (a == "--drop-on-poke") {
+            o.dropOnPoke = true;
         } else if (a == "--no-answer") {
             o.answer = false;
         } else if (!a.empty() && a[0] == '-') {

@@ -172,6 +172,17 @@ TEST_F(CamLink, AHostThatNeverAnswersThePokeHoldsTheEditorNoLongerThanTheLimit) 
     EXPECT_LT(r.seconds, 30.0);
 }
 
+TEST_F(CamLink, AHostDroppingTheLinkInsteadOfAnsweringEndsTheWaitAtOnce) {
+    std::string file = write("linked.cap", kEmpty);
+    Ran r = underHost("--drop-on-poke", kAddAndSave, file);
+    EXPECT_EQ(r.out, "connect topic=\"Data Transfer\"\n"
+                     "poke item=\"Data Transfer\" format=text size=4 data=\"AOK\\0\"\n"
+                     "drop\n"
+                     "exit 1\n");
+    EXPECT_EQ(readFile(file), kOneCircle);
+    EXPECT_LT(r.seconds, 8.0) << "the editor waited on for a host that had gone";
+}
+
 // ------------------------------------------------------------------------------------------ no host
 
 struct NoHostCase {
