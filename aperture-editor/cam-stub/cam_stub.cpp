@@ -51,9 +51,9 @@ int usage() {
                 "  serves the editor's host link, starts the editor on FILE (with --script S: headless) and\n"
                 "  prints what the editor sends and its exit code. --drop-after MS ends the link MS\n"
                 "  milliseconds after the editor connects, --drop-on-poke instead of answering a poke;\n"
-                "  --no-answer leaves pokes unanswered. PROGRAM is\n"
-                "  `lumbra` beside this program unless given. Exit code: 0 when the editor ran, 2 for a bad\n"
-                "  command line, 3 when the link cannot be served or the editor not started.\n");
+                "  --no-answer leaves pokes unanswered. PROGRAM is `lumbra` beside this program unless\n"
+                "  given. Exit code: 0 when the editor ran, 2 for a bad command line, 3 when the link\n"
+                "  cannot be served or the editor not started.\n");
     return 2;
 }
 
