@@ -1,12 +1,13 @@
 // lumbra: the custom-aperture editor. `lumbra --script FILE [APERTURE-FILE]` runs it without a display:
 // the script's steps are menu commands, canvas clicks and keys, bar edits and dialog steps.
 #include "app.h"
-#include "socket_link.h"
+#include "hostlink_loader.h"
 
 #include "platform/scripted.h"
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,8 +16,9 @@ namespace {
 int usage() {
     std::fprintf(stderr, "usage: lumbra --script FILE [APERTURE-FILE]\n"
                          "  runs the editor on the steps in FILE (see aperture-editor/README.md) and exits\n"
-                         "  with 1 after a save that ended a host link, 0 otherwise, 2 on a bad command\n"
-                         "  line or script, 3 when a step was refused or the file could not be opened\n");
+                         "  with 1 after a save that ended a host link or when the host dropped the link, 0\n"
+                         "  otherwise, 2 on a bad command line or script, 3 when a step was refused or the\n"
+                         "  file could not be opened\n");
     return 2;
 }
 
@@ -45,8 +47,10 @@ int main(int argc, char** argv) {
     int code = 0;
     {
         // A CAM host listening for the editor turns this run into a linked one.
-        lumbra::SocketHostLink link;
-        lumbra::CLumbraApp app(&link);
+        std::string problem;
+        std::unique_ptr<lumbra::HostLink> link = lumbra::openHostLink(problem);
+        if (!problem.empty()) std::fprintf(stderr, "lumbra: no host link: %s\n", problem.c_str());
+        lumbra::CLumbraApp app(link.get());
         if (args.size() == 3) app.fileToOpen = args[2];
         if (!app.InitInstance()) {
             std::fprintf(stderr, "lumbra: %s could not be opened\n",
