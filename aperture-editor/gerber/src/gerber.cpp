@@ -4,6 +4,7 @@
 #include "platform/format.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -16,6 +17,13 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 // Arc bodies are cut into pieces of at most a quarter turn, so every outline is simple and short.
 constexpr double kMaxPieceAngle = kPi / 2;
+// Readers keep the parameters of a macro primitive in fixed tables (gerbv: 102, that is 48 corners
+// of an outline), so no outline gets more corners than this; longer polygons are cut into triangles.
+constexpr std::size_t kMaxOutlineCorners = 40;
+// A ring piece has two corners per chord and two more; a pie piece one per chord and two more.
+constexpr long kMaxChordsPerPiece = (kMaxOutlineCorners - 2) / 2;
+// Triangulating costs up to the cube of the corners; beyond this a polygon stays one outline.
+constexpr std::size_t kMaxTriangulatedCorners = 600;
 
 const char* typeName(std::int32_t type) {
     switch (type) {
@@ -61,6 +69,14 @@ class MacroWriter {
         body_ += korvane::format("20,%d,", exposure) + number(width) + "," + number(a.x) + "," + number(a.y) +
                  "," + number(b.x) + "," + number(b.y) + ",0*\n";
     }
+    // The same body as an outline: some readers (gerbv) ignore the exposure of a vector line, and a
+    // clear line they draw dark would spoil the pad. Within the file's decimals of exact.
+    void lineOutline(int exposure, double width, DPoint a, DPoint b) {
+        const double len = std::hypot(b.x - a.x, b.y - a.y);
+        const double nx = -(b.y - a.y) / len * width / 2, ny = (b.x - a.x) / len * width / 2;
+        outline(exposure, {DPoint{a.x + nx, a.y + ny}, DPoint{a.x - nx, a.y - ny}, DPoint{b.x - nx, b.y - ny},
+                           DPoint{b.x + nx, b.y + ny}});
+    }
     // A closed outline through the given vertices (the first is repeated at the end here).
     void outline(int exposure, const std::vector<DPoint>& v) {
         body_ += korvane::format("4,%d,%zu,\n", exposure, v.size());
@@ -79,6 +95,14 @@ class MacroWriter {
 
 DPoint toD(Point p) {
     return DPoint{double(p.x), double(p.y)};
+}
+
+// Twice the signed area of the triangle a, b, c (positive counter-clockwise). Coordinates are within
+// the 32-bit range, so each product fits in 64 bits; their difference is taken in 64 bits too, which
+// the checked reach of an exported aperture keeps far from overflowing.
+std::int64_t cross(Point a, Point b, Point c) {
+    return (std::int64_t(b.x) - a.x) * (std::int64_t(c.y) - a.y) -
+           (std::int64_t(b.y) - a.y) * (std::int64_t(c.x) - a.x);
 }
 
 // Farthest reach of the primitive from the origin along either axis, in units.
@@ -104,7 +128,7 @@ double reachOf(const PrimitiveRecord& p) {
 
 // The polygon's distinct corners (consecutive repeats and the closing vertex dropped), or none when
 // they enclose no area.
-std::vector<DPoint> polygonCorners(const PrimitiveRecord& p) {
+std::vector<Point> polygonCorners(const PrimitiveRecord& p) {
     std::vector<Point> v;
     const std::size_t n = p.vertices.empty() ? 0 : p.vertices.size() - 1;
     for (std::size_t i = 0; i < n; ++i)
@@ -112,19 +136,99 @@ std::vector<DPoint> polygonCorners(const PrimitiveRecord& p) {
     while (v.size() > 1 && v.back() == v.front())
         v.pop_back();
     if (v.size() < 3) return {};
-    bool flat = true;
-    for (std::size_t i = 2; i < v.size() && flat; ++i) {
-        std::int64_t ax = std::int64_t(v[1].x) - v[0].x, ay = std::int64_t(v[1].y) - v[0].y;
-        std::int64_t bx = std::int64_t(v[i].x) - v[0].x, by = std::int64_t(v[i].y) - v[0].y;
-        // Coordinates are 32-bit, so the products fit; their difference is compared, not computed.
-        flat = ax * by == ay * bx;
+    for (std::size_t i = 2; i < v.size(); ++i)
+        if (cross(v[0], v[1], v[i]) != 0) return v;
+    return {}; // all in a line
+}
+
+bool insideOrOnTriangle(Point a, Point b, Point c, Point q) {
+    return cross(a, b, q) >= 0 && cross(b, c, q) >= 0 && cross(c, a, q) >= 0;
+}
+
+// Whether segments ab and cd share a point (exact; touching counts).
+bool segmentsMeet(Point a, Point b, Point c, Point d) {
+    auto sign = [](std::int64_t v) { return (v > 0) - (v < 0); };
+    const int d1 = sign(cross(a, b, c)), d2 = sign(cross(a, b, d)), d3 = sign(cross(c, d, a)),
+              d4 = sign(cross(c, d, b));
+    if (d1 * d2 < 0 && d3 * d4 < 0) return true;
+    auto onSegment = [](Point p, Point q, Point r) { // r on pq, given the three are in a line
+        return std::min(p.x, q.x) <= r.x && r.x <= std::max(p.x, q.x) && std::min(p.y, q.y) <= r.y &&
+               r.y <= std::max(p.y, q.y);
+    };
+    return (d1 == 0 && onSegment(a, b, c)) || (d2 == 0 && onSegment(a, b, d)) ||
+           (d3 == 0 && onSegment(c, d, a)) || (d4 == 0 && onSegment(c, d, b));
+}
+
+// No two edges meet except neighbours at their shared corner.
+bool isSimple(const std::vector<Point>& v) {
+    const std::size_t n = v.size();
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t j = i + 2; j < n; ++j) {
+            if (i == 0 && j == n - 1) continue; // neighbours across the closing corner
+            if (segmentsMeet(v[i], v[(i + 1) % n], v[j], v[(j + 1) % n])) return false;
+        }
+    return true;
+}
+
+// Cuts a simple polygon into triangles by clipping ears (exact integer tests); empty if it finds none.
+std::vector<std::array<Point, 3>> triangulate(std::vector<Point> v) {
+    double area2 = 0;
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        const Point& a = v[i];
+        const Point& b = v[(i + 1) % v.size()];
+        area2 += double(a.x) * b.y - double(b.x) * a.y;
     }
-    if (flat) return {};
+    if (area2 < 0) std::reverse(v.begin(), v.end());
+    std::vector<std::array<Point, 3>> out;
+    while (v.size() > 3) {
+        bool clipped = false;
+        for (std::size_t i = 0; i < v.size() && !clipped; ++i) {
+            const std::size_t m = v.size();
+            const Point a = v[(i + m - 1) % m], b = v[i], c = v[(i + 1) % m];
+            const std::int64_t turn = cross(a, b, c);
+            if (turn == 0) { // a corner on the line through its neighbours adds no area
+                v.erase(v.begin() + static_cast<long>(i));
+                clipped = true;
+                break;
+            }
+            if (turn < 0) continue; // reflex
+            bool empty = true;
+            for (std::size_t j = 0; j < m && empty; ++j) {
+                const Point& q = v[j];
+                if (q == a || q == b || q == c) continue;
+                empty = !insideOrOnTriangle(a, b, c, q);
+            }
+            if (!empty) continue;
+            out.push_back({a, b, c});
+            v.erase(v.begin() + static_cast<long>(i));
+            clipped = true;
+        }
+        if (!clipped) return {};
+    }
+    if (v.size() == 3 && cross(v[0], v[1], v[2]) != 0) out.push_back({v[0], v[1], v[2]});
+    return out;
+}
+
+std::vector<DPoint> toD(const std::vector<Point>& v) {
     std::vector<DPoint> out;
     out.reserve(v.size());
     for (const Point& q : v)
         out.push_back(toD(q));
     return out;
+}
+
+// A polygon as one outline, or as triangles when it has more corners than readers take.
+void writePolygon(MacroWriter& w, int exposure, const std::vector<Point>& corners) {
+    if (corners.size() > kMaxOutlineCorners && corners.size() <= kMaxTriangulatedCorners &&
+        isSimple(corners)) {
+        std::vector<std::array<Point, 3>> triangles = triangulate(corners);
+        if (!triangles.empty()) {
+            for (const auto& t : triangles)
+                w.outline(exposure, {toD(t[0]), toD(t[1]), toD(t[2])});
+            return;
+        }
+    }
+    w.outline(exposure, toD(corners));
 }
 
 // The body of a stroked arc between angles lo and hi (radians, lo < hi): the ring sector between
@@ -134,8 +238,10 @@ void arcBody(MacroWriter& w, int exposure, DPoint c, double rIn, double rOut, do
     const double span = hi - lo;
     double step = kPi / 2;
     if (rOut > kGerberArcTolerance) step = std::min(step, 2 * std::acos(1 - kGerberArcTolerance / rOut));
-    const long pieces = std::max(1L, static_cast<long>(std::ceil(span / kMaxPieceAngle - 1e-9)));
-    const long perPiece = std::max(1L, static_cast<long>(std::ceil(span / pieces / step - 1e-9)));
+    long pieces = std::max(1L, static_cast<long>(std::ceil(span / kMaxPieceAngle - 1e-9)));
+    const long chords = std::max(1L, static_cast<long>(std::ceil(span / step - 1e-9)));
+    pieces = std::max(pieces, (chords + kMaxChordsPerPiece - 1) / kMaxChordsPerPiece);
+    const long perPiece = std::max(1L, (chords + pieces - 1) / pieces);
     const long total = pieces * perPiece;
     // Every vertex comes from one formula, so neighbouring pieces share their edge exactly.
     auto at = [&](double r, long j) {
@@ -197,7 +303,8 @@ std::string gerberMacroName(const std::string& apertureName) {
         if (out.size() >= 100) break;
     }
     if (out.empty()) return "APERTURE";
-    if (std::isdigit(static_cast<unsigned char>(out[0]))) out.insert(0, "A");
+    // A digit cannot start a name, and readers take a one-letter name for a standard aperture.
+    if (out.size() < 2 || std::isdigit(static_cast<unsigned char>(out[0]))) out.insert(0, "AP_");
     return out.substr(0, 100);
 }
 
@@ -243,14 +350,17 @@ GerberExport gerberText(const ApertureRecord& a, GerberUnit unit) {
         case AP_LINE:
             // The body ends at the end points, as a vector line does; a point-long line has no area.
             if (p.size > 0 && !(p.start == p.end)) {
-                w.vectorLine(exposure, p.size, toD(p.start), toD(p.end));
+                if (exposure)
+                    w.vectorLine(exposure, p.size, toD(p.start), toD(p.end));
+                else
+                    w.lineOutline(exposure, p.size, toD(p.start), toD(p.end));
                 drawn = true;
             }
             break;
         case AP_POLYGON: {
-            std::vector<DPoint> corners = polygonCorners(p);
+            std::vector<Point> corners = polygonCorners(p);
             if (!corners.empty()) {
-                w.outline(exposure, corners);
+                writePolygon(w, exposure, corners);
                 drawn = true;
             }
             break;

@@ -212,6 +212,68 @@ TEST(Gerber, APolygonIsAnOutlineOfItsDistinctCornersClosedOnItsFirst) {
     EXPECT_EQ(prims[0], "4,1,4,0,0,1,0,1,1,0,2,0,0,0");
 }
 
+TEST(Gerber, AClearLineIsTheOutlineOfItsBody) {
+    ApertureRecord a;
+    a.append(PrimitiveRecord::circle(100 * kMil, P(0, 0)));
+    a.append(PrimitiveRecord::line(10 * kMil, P(-60 * kMil, -60 * kMil), P(60 * kMil, 60 * kMil)))->polarity =
+        0;
+    Macro m = readMacro(exported(a, GerberUnit::Inch).text, kUnitsPerInch);
+    ASSERT_EQ(m.shapes.size(), 2u);
+    EXPECT_EQ(m.shapes[1].code, 4);
+    EXPECT_FALSE(m.shapes[1].dark);
+    EXPECT_FALSE(m.darkAt(20 * kMil, 20 * kMil));
+    EXPECT_FALSE(m.darkAt(22.5 * kMil, 17.5 * kMil)); // 3.5 thousandths off the axis: inside
+    EXPECT_TRUE(m.darkAt(25 * kMil, 15 * kMil));      // 7 off: outside the body
+    EXPECT_TRUE(m.darkAt(20 * kMil, -20 * kMil));
+}
+
+// Even-odd inside test of a closed outline given by its corners.
+bool insidePolygon(const std::vector<Point>& v, double x, double y) {
+    bool in = false;
+    for (std::size_t i = 0, j = v.size() - 1; i < v.size(); j = i++) {
+        double xi = v[i].x, yi = v[i].y, xj = v[j].x, yj = v[j].y;
+        if ((yi > y) != (yj > y) && x < (xj - xi) * (y - yi) / (yj - yi) + xi) in = !in;
+    }
+    return in;
+}
+
+TEST(Gerber, APolygonWithManyCornersIsCutIntoTrianglesThatCoverItExactly) {
+    // A 64-pointed star: simple, far from convex.
+    std::vector<Point> star;
+    for (int i = 0; i < 64; ++i) {
+        double r = (i % 2 ? 40 : 100) * kMil, t = 2 * M_PI * i / 64;
+        star.push_back(
+            P(std::int32_t(std::lround(r * std::cos(t))), std::int32_t(std::lround(r * std::sin(t)))));
+    }
+    std::vector<Point> closed = star;
+    closed.push_back(star[0]);
+    ApertureRecord a;
+    a.append(PrimitiveRecord::polygon(closed));
+    Macro m = readMacro(exported(a, GerberUnit::Millimetre).text, kUnitsPerMm);
+    EXPECT_EQ(m.shapes.size(), 62u); // n - 2 triangles
+    for (const Shape& s : m.shapes)
+        EXPECT_LE(s.pts.size(), 41u);
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<double> coord(-110 * kMil, 110 * kMil);
+    for (int i = 0; i < 20000; ++i) {
+        double x = coord(rng), y = coord(rng);
+        ASSERT_EQ(m.darkAt(x, y), insidePolygon(star, x, y)) << x << ", " << y;
+    }
+
+    // An outline that crosses itself cannot be cut into triangles that mean the same: it stays whole.
+    std::vector<Point> zigzag;
+    for (int i = 0; i < 50; ++i)
+        zigzag.push_back(P(i * 1000, i % 2 ? 50000 : -50000));
+    zigzag.push_back(P(0, 60000));
+    zigzag.push_back(P(49000, -60000));
+    zigzag.push_back(zigzag[0]);
+    ApertureRecord b;
+    b.append(PrimitiveRecord::polygon(zigzag));
+    Macro whole = readMacro(exported(b).text, kUnitsPerMm);
+    ASSERT_EQ(whole.shapes.size(), 1u);
+    EXPECT_EQ(whole.shapes[0].pts.size(), 53u);
+}
+
 // An arc is the set of points within half its width of the circular curve from the start angle over
 // the sweep (round ends, as the editor strokes it). Points farther than the tolerance from that
 // set's edge must come out the same from the macro.
@@ -236,6 +298,7 @@ TEST_P(GerberArcs, TheMacroCoversTheStrokeWithinTheTolerance) {
         for (const Shape& s : m.shapes) {
             outlines += s.code == 4;
             circles += s.code == 1;
+            EXPECT_LE(s.pts.size(), 41u); // at most 40 corners and the closing one
         }
         EXPECT_EQ(outlines, c.outlines);
         EXPECT_EQ(circles, c.circles);
@@ -276,16 +339,16 @@ TEST_P(GerberArcs, TheMacroCoversTheStrokeWithinTheTolerance) {
 
 INSTANTIATE_TEST_SUITE_P(Table, GerberArcs,
                          ::testing::Values(
-                             // A quarter turn: one piece and two round ends.
-                             ArcCase{0, 900, 500000, 60000, 1, 2},
-                             // Clockwise across the +X axis, a little over a half turn: three pieces.
-                             ArcCase{450, -2000, 300000, 100000, 3, 2},
+                             // A quarter turn: 41 chords in pieces of at most 19, two round ends.
+                             ArcCase{0, 900, 500000, 60000, 3, 2},
+                             // Clockwise across the +X axis, a little over a half turn.
+                             ArcCase{450, -2000, 300000, 100000, 4, 2},
                              // Wider than the radius: the body is a pie.
                              ArcCase{1200, 1500, 40000, 120000, 2, 2},
-                             // A full ring: four quarter pieces, no ends.
-                             ArcCase{300, 3600, 400000, 50000, 4, 0},
+                             // A full ring: 145 chords, no ends.
+                             ArcCase{300, 3600, 400000, 50000, 8, 0},
                              // A sweep of 0 is drawn as the whole circle too.
-                             ArcCase{0, 0, 200000, 20000, 4, 0}));
+                             ArcCase{0, 0, 200000, 20000, 6, 0}));
 
 TEST(Gerber, AFullCircleArcWithoutAHoleIsOneExactCircle) {
     ApertureRecord a;
@@ -304,6 +367,7 @@ TEST(Gerber, ALargeArcStaysWithinTheToleranceAtEveryChord) {
     std::size_t vertices = 0;
     for (const Shape& s : m.shapes) {
         ASSERT_EQ(s.code, 4);
+        EXPECT_LE(s.pts.size(), 41u); // at most 40 corners
         vertices += s.pts.size();
         // The outer chords: the midpoint of each is no deeper than the tolerance inside the circle.
         for (std::size_t i = 0; i + 1 < s.pts.size(); ++i) {
@@ -407,6 +471,7 @@ TEST_P(GerberNames, MacroNamesHoldOnlyWhatTheFormatAllows) {
 
 INSTANTIATE_TEST_SUITE_P(Table, GerberNames,
                          ::testing::Values(NameCase{"untitled", "untitled"}, NameCase{"R1.5$x_2", "R1.5$x_2"},
-                                           NameCase{"pad*50%", "pad_50_"}, NameCase{"3pin", "A3pin"},
-                                           NameCase{"", "APERTURE"}, NameCase{"\xc3\xa9t\xc3\xa9", "__t__"},
+                                           NameCase{"pad*50%", "pad_50_"}, NameCase{"3pin", "AP_3pin"},
+                                           NameCase{"x", "AP_x"}, NameCase{"", "APERTURE"},
+                                           NameCase{"\xc3\xa9t\xc3\xa9", "__t__"},
                                            NameCase{std::string(300, 'q'), std::string(100, 'q')}));

@@ -1,11 +1,12 @@
 // One custom aperture as an RS-274X file: an aperture macro built from its primitives, defined as
 // D10 and flashed once at the origin, in inches or millimetres.
 //
-// Circles, lines and polygons are written exactly (circle, vector line and outline primitives).
-// An arc is drawn as a stroke with round ends: its ends are exact circles and its body is outlines
-// whose edges stay within kGerberArcTolerance of the true curves. Polarity is the exposure of each
-// primitive, so negative primitives clear what came before them inside the aperture. Drill tools are
-// not part of the picture and are not written.
+// Circles, lines and polygons are written exactly: circle primitives, vector lines (a clear line as
+// the outline of its body, since some readers ignore a vector line's exposure), and outlines of at
+// most 40 corners (a longer simple polygon is cut into triangles). An arc is drawn as a stroke with round
+// ends: its ends are exact circles and its body is outlines whose edges stay within kGerberArcTolerance of
+// the true curves. Polarity is the exposure of each primitive, so negative primitives clear what came before
+// them inside the aperture. Drill tools are not part of the picture and are not written.
 #pragma once
 
 #include "aperture.h"
@@ -40,8 +41,8 @@ GerberExport gerberText(const ApertureRecord& a, GerberUnit unit);
 // the write failed; the target is untouched then.
 bool writeGerberFile(const ApertureRecord& a, GerberUnit unit, const std::string& path, std::string& error);
 
-// The aperture's name as a macro name: letters, digits, '_', '.' and '$' only, not starting with a
-// digit, at most 100 characters.
+// The aperture's name as a macro name: letters, digits, '_', '.' and '$' only, at most 100
+// characters; "AP_" goes before a name that starts with a digit or has one character only.
 std::string gerberMacroName(const std::string& apertureName);
 
 } // namespace lumbra
