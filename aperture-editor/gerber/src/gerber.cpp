@@ -70,7 +70,7 @@ class MacroWriter {
                  "," + number(b.x) + "," + number(b.y) + ",0*\n";
     }
     // The same body as an outline: some readers (gerbv) ignore the exposure of a vector line, and a
-    // clear line they draw dark would spoil the pad. Within the file's decimals of exact.
+    // clear line they draw dark would spoil the pad. Exact to the file's decimals.
     void lineOutline(int exposure, double width, DPoint a, DPoint b) {
         const double len = std::hypot(b.x - a.x, b.y - a.y);
         const double nx = -(b.y - a.y) / len * width / 2, ny = (b.x - a.x) / len * width / 2;
@@ -97,9 +97,8 @@ DPoint toD(Point p) {
     return DPoint{double(p.x), double(p.y)};
 }
 
-// Twice the signed area of the triangle a, b, c (positive counter-clockwise). Coordinates are within
-// the 32-bit range, so each product fits in 64 bits; their difference is taken in 64 bits too, which
-// the checked reach of an exported aperture keeps far from overflowing.
+// Twice the signed area of the triangle a, b, c (positive counter-clockwise). Called only on corners
+// within the checked reach (below 2^25 units), so the products stay far inside 64 bits.
 std::int64_t cross(Point a, Point b, Point c) {
     return (std::int64_t(b.x) - a.x) * (std::int64_t(c.y) - a.y) -
            (std::int64_t(b.y) - a.y) * (std::int64_t(c.x) - a.x);
@@ -325,7 +324,7 @@ GerberExport gerberText(const ApertureRecord& a, GerberUnit unit) {
             result.error = korvane::format("Primitive %d has the unknown type %d.", index, p.type);
             return result;
         }
-        if (p.size < 0 || (p.type == AP_ARC && p.radius < 0)) {
+        if ((p.type != AP_POLYGON && p.size < 0) || (p.type == AP_ARC && p.radius < 0)) {
             result.error = korvane::format("Primitive %d (%s) has a negative %s.", index, what,
                                            p.type == AP_CIRCLE ? "diameter"
                                            : p.size < 0        ? "width"
