@@ -5,6 +5,8 @@
 #include "resources.h"
 #include "units.h"
 
+#include "lumbra/gerber.h"
+
 #include "platform/format.h"
 #include "platform/presenter.h"
 
@@ -18,6 +20,17 @@ namespace lumbra {
 
 namespace {
 enum Pane { kPrompt = 0, kMod, kCount, kSelected, kUnit };
+
+// File > Export Gerber...: the aperture as a Gerber file in the unit on display.
+void exportGerber(const ApertureRecord& aperture, bool metric) {
+    std::string name = gerberMacroName(aperture.name()) + ".gbr";
+    CFileDialog d(false, "gbr", name.c_str(), 0, "Gerber files (*.gbr)|*.gbr|All Files (*.*)|*.*||");
+    if (d.DoModal() != IDOK) return;
+    std::string error;
+    if (!writeGerberFile(aperture, metric ? GerberUnit::Millimetre : GerberUnit::Inch, d.GetPathName().str(),
+                         error))
+        AfxMessageBox(error.c_str(), MB_OK | MB_ICONEXCLAMATION);
+}
 } // namespace
 
 CMainFrame::CMainFrame(CLumbraApp& app, LumbraSettings& settings) : app_(app), settings_(settings) {
@@ -35,11 +48,12 @@ void CMainFrame::buildMenu() {
         M{0,
           "&File",
           {M{ID_FILE_NEW, "&New\tCtrl+N", {}}, M{ID_FILE_OPEN, "&Open...\tCtrl+O", {}},
-           M{ID_FILE_SAVE, "&Save\tCtrl+S", {}}, M{ID_FILE_SAVE_AS, "Save &As...", {}}, M{},
-           M{ID_FILE_PRINT, "&Print...\tCtrl+P", {}}, M{ID_FILE_PRINT_PREVIEW, "Print Pre&view", {}},
-           M{ID_FILE_PRINT_SETUP, "P&rint Setup...", {}}, M{}, M{ID_FILE_MRU_FILE1, "Recent File", {}},
-           M{ID_FILE_MRU_FILE1 + 1, "Recent File", {}}, M{ID_FILE_MRU_FILE1 + 2, "Recent File", {}},
-           M{ID_FILE_MRU_FILE1 + 3, "Recent File", {}}, M{}, M{ID_APP_EXIT, "E&xit", {}}}},
+           M{ID_FILE_SAVE, "&Save\tCtrl+S", {}}, M{ID_FILE_SAVE_AS, "Save &As...", {}},
+           M{ID_FILE_EXPORT_GERBER, "Export &Gerber...", {}}, M{}, M{ID_FILE_PRINT, "&Print...\tCtrl+P", {}},
+           M{ID_FILE_PRINT_PREVIEW, "Print Pre&view", {}}, M{ID_FILE_PRINT_SETUP, "P&rint Setup...", {}}, M{},
+           M{ID_FILE_MRU_FILE1, "Recent File", {}}, M{ID_FILE_MRU_FILE1 + 1, "Recent File", {}},
+           M{ID_FILE_MRU_FILE1 + 2, "Recent File", {}}, M{ID_FILE_MRU_FILE1 + 3, "Recent File", {}}, M{},
+           M{ID_APP_EXIT, "E&xit", {}}}},
         M{0,
           "&Edit",
           {M{ID_EDIT_UNDO, "&Undo\tCtrl+Z", {}}, M{}, M{ID_EDIT_COPY, "&Copy\tCtrl+C", {}},
@@ -76,6 +90,9 @@ void CMainFrame::buildCommands() {
     OnMenuCommand(ID_FILE_SAVE, [this] { app_.OnFileSave(); });
     OnMenuCommand(ID_FILE_SAVE_AS, [this] { app_.OnFileSaveAs(); });
     OnUpdateCommandUI(ID_FILE_SAVE_AS, notInLink);
+    OnMenuCommand(ID_FILE_EXPORT_GERBER, [this] { exportGerber(view_->aperture(), metric()); });
+    OnUpdateCommandUI(ID_FILE_EXPORT_GERBER,
+                      [this](CCmdUI& ui) { ui.Enable(view_ && view_->aperture().count() > 0); });
     // Printing and help are offered but never available.
     for (int id :
          {int(ID_FILE_PRINT), int(ID_FILE_PRINT_PREVIEW), int(ID_FILE_PRINT_SETUP), int(ID_HELP_FINDER)}) {

@@ -26,6 +26,7 @@ enum AppCommand : int {
     ID_VIEW_ZOOMBAR = 32786,
     ID_OPTIONS_GRID = 32781,
     ID_OPTIONS_METRIC = 32782,
+    ID_FILE_EXPORT_GERBER = 32787,
 };
 
 inline constexpr int kRecentFiles = 4;

@@ -1,7 +1,10 @@
-// lumbra-tool: lists the apertures of a file, or loads one and saves it as the editor does.
+// lumbra-tool: lists the apertures of a file, loads one and saves it as the editor does, or writes
+// one as a Gerber file.
 //   lumbra-tool catalog FILE
 //   lumbra-tool convert FILE K OUT
+//   lumbra-tool gerber FILE K OUT [inch|mm]
 #include "document.h"
+#include "lumbra/gerber.h"
 
 #include "platform/format.h"
 
@@ -35,7 +38,9 @@ class FixedChoice : public lumbra::ApertureChooser {
 };
 
 int usage() {
-    std::fprintf(stderr, "usage: lumbra-tool catalog FILE\n       lumbra-tool convert FILE K OUT\n");
+    std::fprintf(stderr, "usage: lumbra-tool catalog FILE\n"
+                         "       lumbra-tool convert FILE K OUT\n"
+                         "       lumbra-tool gerber FILE K OUT [inch|mm]\n");
     return 2;
 }
 
@@ -63,16 +68,15 @@ int catalog(const char* path) {
     return 0;
 }
 
-int convert(const char* path, const char* kText, const char* out) {
+// Opens aperture k (1-based) of the file into the document; false after saying why.
+bool openAperture(const char* path, const char* kText, lumbra::CLumbraDoc& doc, FixedChoice& choice) {
     long k = 0;
     auto [p, ec] = std::from_chars(kText, kText + std::strlen(kText), k);
     if (ec != std::errc() || *p != '\0' || k < 1) {
         std::fprintf(stderr, "lumbra-tool: K must be a whole number from 1\n");
-        return 1;
+        return false;
     }
-    StderrMessages messages;
-    FixedChoice choice(k);
-    lumbra::CLumbraDoc doc(messages, &choice);
+    choice = FixedChoice(k);
     doc.OnNewDocument();
     if (!doc.OnOpenDocument(path)) {
         if (doc.lastError().empty()) {
@@ -87,13 +91,41 @@ int convert(const char* path, const char* kText, const char* out) {
             else
                 std::fprintf(stderr, "lumbra-tool: %s holds no aperture %ld\n", path, k);
         }
-        return 1;
+        return false;
     }
     if (k != 1 && doc.catalog().size() == 1) {
         std::fprintf(stderr, "lumbra-tool: %s holds no aperture %ld\n", path, k);
+        return false;
+    }
+    return true;
+}
+
+int convert(const char* path, const char* kText, const char* out) {
+    StderrMessages messages;
+    FixedChoice choice(0);
+    lumbra::CLumbraDoc doc(messages, &choice);
+    if (!openAperture(path, kText, doc, choice)) return 1;
+    return doc.OnSaveDocument(out) ? 0 : 1;
+}
+
+int gerber(const char* path, const char* kText, const char* out, const char* unitText) {
+    lumbra::GerberUnit unit = lumbra::GerberUnit::Inch;
+    if (std::strcmp(unitText, "mm") == 0)
+        unit = lumbra::GerberUnit::Millimetre;
+    else if (std::strcmp(unitText, "inch") != 0) {
+        std::fprintf(stderr, "lumbra-tool: the unit must be inch or mm\n");
+        return 2;
+    }
+    StderrMessages messages;
+    FixedChoice choice(0);
+    lumbra::CLumbraDoc doc(messages, &choice);
+    if (!openAperture(path, kText, doc, choice)) return 1;
+    std::string error;
+    if (!lumbra::writeGerberFile(doc.aperture(), unit, out, error)) {
+        std::fprintf(stderr, "lumbra-tool: %s: %s\n", out, error.c_str());
         return 1;
     }
-    return doc.OnSaveDocument(out) ? 0 : 1;
+    return 0;
 }
 
 } // namespace
@@ -101,5 +133,7 @@ int convert(const char* path, const char* kText, const char* out) {
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "catalog") == 0) return catalog(argv[2]);
     if (argc == 5 && std::strcmp(argv[1], "convert") == 0) return convert(argv[2], argv[3], argv[4]);
+    if ((argc == 5 || argc == 6) && std::strcmp(argv[1], "gerber") == 0)
+        return gerber(argv[2], argv[3], argv[4], argc == 6 ? argv[5] : "inch");
     return usage();
 }
