@@ -101,6 +101,7 @@ CommandState CFrameWnd::queryCommand(int id) {
     if (auto it = updates_.find(id); it != updates_.end()) it->second(ui);
     s.enabled = ui.enabled();
     s.checked = ui.checked();
+    s.checkable = ui.checkable();
     return s;
 }
 

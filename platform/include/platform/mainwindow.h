@@ -19,19 +19,26 @@ class CCmdUI {
   public:
     explicit CCmdUI(int id) : m_nID(id) {}
     void Enable(bool on = true) { enabled_ = on; }
-    void SetCheck(int check = 1) { checked_ = check; }
+    void SetCheck(int check = 1) {
+        checked_ = check;
+        checkable_ = true;
+    }
     bool enabled() const { return enabled_; }
     int checked() const { return checked_; }
+    // Whether the handler sets a check state at all (a presenter shows such items with a check mark).
+    bool checkable() const { return checkable_; }
     const int m_nID;
 
   private:
     bool enabled_ = true;
     int checked_ = 0;
+    bool checkable_ = false;
 };
 
 struct CommandState {
     bool enabled = false; // a command without a handler is disabled, as in the framework
     int checked = 0;
+    bool checkable = false;
 };
 
 // A menu: popups (items not empty), commands (id not 0) and separators (neither).

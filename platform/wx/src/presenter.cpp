@@ -1,5 +1,6 @@
 #include "platform/format.h"
 #include "platform/resources.h"
+#include "wxpresenter/frameview.h"
 #include "wxpresenter/wxpresenter.h"
 
 #include <wx/app.h>
@@ -194,8 +195,22 @@ std::optional<std::string> WxPresenter::chooseFile(const FileDialogRequest& r) {
     return path;
 }
 
+int WxPresenter::runMainWindow(CFrameWnd& frame) {
+    FrameView view(frame);
+    FrameView* outer = frame_;
+    wxWindow* outerParent = parentWindow;
+    frame_ = &view;
+    parentWindow = view.frame();
+    if (onFrameShown) view.frame()->CallAfter([this, &view] { onFrameShown(view); });
+    const int code = view.run();
+    frame_ = outer;
+    parentWindow = outerParent;
+    return code;
+}
+
 void WxPresenter::pump() {
     // A long run inside a handler keeps its windows painted and answering.
+    if (frame_) frame_->sync();
     for (WindowView* v : views_)
         v->sync();
     if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) loop->YieldFor(wxEVT_CATEGORY_ALL);
