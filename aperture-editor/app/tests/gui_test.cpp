@@ -214,3 +214,170 @@ TEST_F(LumbraGui, AnEditingRunThroughTheWindowGivesTheFileOfTheSameScript) {
 }
 
 } // namespace lumbra::apptest
+
+namespace lumbra::apptest {
+
+namespace {
+
+// Circles, a line and an outline: something to see in every part of the view.
+const char* kDrawing =
+    "$CustomApertureData\npad1 0 0\n4\n14 1 c670 0 0 0\n14 0 c670 26c1e0 0 102\n"
+    "1e 1 c670 fff20c20 fff715f8 d90a8 fff715f8 0\n28 1 3 0\n0 0\n26c1e0 0\n0 26c1e0\n0 0\n";
+
+// Runs the editor on `file` in its window; `drive` acts on the window once it is shown, then it is
+// closed (answering No should it ask to save).
+void runWindow(WxPresenter& gui, const std::string& file, const std::function<void(FrameView&)>& drive) {
+    gui.answerMessageBox = [](const MessageBoxRequest&) -> std::optional<int> { return IDNO; };
+    bool shown = false;
+    gui.onFrameShown = [&](FrameView& v) {
+        shown = true;
+        menu(v, ID_VIEW_ALL);
+        drive(v);
+        v.frame()->Close();
+    };
+    CLumbraApp app;
+    app.fileToOpen = file;
+    ASSERT_TRUE(app.InitInstance());
+    EXPECT_EQ(app.Run(), 0);
+    app.ExitInstance();
+    EXPECT_TRUE(shown) << "the window was not shown";
+}
+
+void expectNothingClipped(wxWindow* root, const std::string& what) {
+    for (const auto& c : wxtesting::clippedTexts(root))
+        ADD_FAILURE() << what << ": " << c;
+}
+
+} // namespace
+
+TEST_F(LumbraGui, TheMainWindowIsDrawnWholeWithItsBarsAndPanes) {
+    const std::string file = path("drawing.cap");
+    std::ofstream(file) << kDrawing;
+    useGui();
+    runWindow(gui, file, [](FrameView& v) {
+        EXPECT_TRUE(wxtesting::saveScreenshot(wxtesting::capture(v.frame()), "lumbra-main.png"));
+        // The aperture is drawn: the canvas holds more than its background.
+        EXPECT_GE(wxtesting::distinctColours(wxtesting::capture(v.canvas()), 3), 3);
+        expectNothingClipped(v.frame(), "main window");
+        // Every pane is wide enough for its text, and the texts are the model's.
+        wxStatusBar* sb = v.frame()->GetStatusBar();
+        ASSERT_NE(sb, nullptr);
+        const auto& panes = v.model().statusBar()->panes();
+        ASSERT_EQ(sb->GetFieldsCount(), static_cast<int>(panes.size()));
+        for (int i = 1; i < sb->GetFieldsCount(); ++i) {
+            wxRect r;
+            ASSERT_TRUE(sb->GetFieldRect(i, r));
+            EXPECT_EQ(sb->GetStatusText(i).utf8_string(), panes[static_cast<size_t>(i)].text.str());
+            EXPECT_GE(r.width, sb->GetTextExtent(sb->GetStatusText(i)).x) << "pane " << i;
+        }
+        EXPECT_EQ(sb->GetStatusText(2), "Cnt 4");
+        EXPECT_EQ(sb->GetStatusText(4), "Inches");
+        // The toolbars show their commands with tooltips from the menu, greyed as the model says.
+        wxToolBar* standard = v.toolBar(AFX_IDW_TOOLBAR);
+        ASSERT_NE(standard, nullptr);
+        EXPECT_EQ(standard->GetToolShortHelp(v.toolkitId(ID_FILE_OPEN)), "Open");
+        EXPECT_FALSE(standard->GetToolEnabled(v.toolkitId(ID_FILE_PRINT)));
+        EXPECT_TRUE(standard->GetToolEnabled(v.toolkitId(ID_FILE_SAVE)));
+        ASSERT_NE(v.toolBar(IDR_VIEWBAR), nullptr);
+        EXPECT_EQ(v.toolBar(IDR_VIEWBAR)->GetToolShortHelp(v.toolkitId(ID_VIEW_ZOOMIN)), "Zoom In");
+    });
+}
+
+TEST_F(LumbraGui, HidingABarThroughTheMenuTakesItOffTheWindowAndTheCheckMarkFollows) {
+    const std::string file = path("drawing.cap");
+    std::ofstream(file) << kDrawing;
+    useGui();
+    runWindow(gui, file, [](FrameView& v) {
+        wxWindow* bar = v.barPanel(IDR_VIEWBAR);
+        ASSERT_NE(bar, nullptr);
+        const wxSize before = v.canvas()->GetSize();
+        EXPECT_TRUE(bar->IsShown());
+        EXPECT_TRUE(v.menuItem(ID_VIEW_ZOOMBAR)->IsChecked());
+        menu(v, ID_VIEW_ZOOMBAR);
+        v.updateCommands();
+        EXPECT_FALSE(bar->IsShown());
+        EXPECT_FALSE(v.menuItem(ID_VIEW_ZOOMBAR)->IsChecked());
+        menu(v, ID_VIEW_STATUS_BAR);
+        EXPECT_FALSE(v.frame()->GetStatusBar()->IsShown());
+        menu(v, ID_VIEW_STATUS_BAR);
+        menu(v, ID_VIEW_ZOOMBAR);
+        EXPECT_TRUE(bar->IsShown());
+        EXPECT_EQ(v.canvas()->GetSize(), before);
+        // The metric check mark and the unit pane follow the model.
+        menu(v, ID_OPTIONS_METRIC);
+        v.updateCommands();
+        EXPECT_TRUE(v.menuItem(ID_OPTIONS_METRIC)->IsChecked());
+        EXPECT_EQ(v.frame()->GetStatusBar()->GetStatusText(4), "MM");
+    });
+}
+
+struct DialogCase {
+    const char* name;
+    std::function<void(FrameView&)> open;
+    int closeWith;
+    const char* caption;
+};
+
+void PrintTo(const DialogCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class LumbraDialogs : public LumbraGui, public ::testing::WithParamInterface<DialogCase> {};
+
+TEST_P(LumbraDialogs, TheDialogOpensOverTheWindowAndIsDrawnWhole) {
+    const DialogCase& c = GetParam();
+    const std::string file = path("drawing.cap"), catalogue = path("two.cap");
+    std::ofstream(file) << kDrawing;
+    std::ofstream(catalogue) << "$CustomApertureData\nfirst 0 0\n1\n28 1 3 0\n0 0\n64 0\n0 64\n0 0\n"
+                                "a-much-longer-name 26c1e0 c670\n1\n14 1 c670 0 0 0\n";
+    useGui();
+    gui.answerFileChooser = [&](const FileDialogRequest&) -> std::optional<std::string> { return catalogue; };
+    std::string caption;
+    wxWindow* owner = nullptr;
+    gui.onShown = [&](WindowView& w) {
+        caption = w.dialog()->GetTitle().utf8_string();
+        owner = w.dialog()->GetParent();
+        EXPECT_TRUE(
+            wxtesting::saveScreenshot(wxtesting::capture(w), std::string("lumbra-") + c.name + ".png"));
+        expectNothingClipped(w.dialog(), c.name);
+        drive::press(w.widget(c.closeWith));
+    };
+    wxWindow* frame = nullptr;
+    runWindow(gui, file, [&](FrameView& v) {
+        frame = v.frame();
+        c.open(v);
+    });
+    EXPECT_EQ(caption, c.caption);
+    EXPECT_EQ(owner, frame);
+}
+
+void pressBarButton(FrameView& v, int bar, int id) {
+    menu(v, ID_ADD_CIRCLE); // the coordinate buttons work while a command takes points
+    WindowView* controls = v.barView(bar);
+    ASSERT_NE(controls, nullptr);
+    ASSERT_NE(controls->widget(id), nullptr);
+    ASSERT_TRUE(controls->widget(id)->IsEnabled());
+    drive::press(controls->widget(id));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lumbra, LumbraDialogs,
+    ::testing::Values(DialogCase{"abscoord-absolute",
+                                 [](FrameView& v) { pressBarButton(v, IDD_COORDBAR, IDC_ABSOLUTE); },
+                                 IDCANCEL, "Absolute Coordinates"},
+                      DialogCase{"abscoord-relative",
+                                 [](FrameView& v) { pressBarButton(v, IDD_COORDBAR, IDC_RELATIVE); },
+                                 IDCANCEL, "Relative Coordinates"},
+                      DialogCase{"grid", [](FrameView& v) { menu(v, ID_OPTIONS_GRID); }, IDCANCEL, "Grid"},
+                      DialogCase{"change-drill-tools", [](FrameView& v) { menu(v, ID_EDIT_CHANGE_TOOLS); },
+                                 IDCANCEL, "Change Drill Tools"},
+                      DialogCase{"open-custom-aperture", [](FrameView& v) { menu(v, ID_FILE_OPEN); },
+                                 IDCANCEL, "Open Custom Aperture"},
+                      DialogCase{"about", [](FrameView& v) { menu(v, ID_APP_ABOUT); }, IDOK, "About Lumbra"}),
+    [](const ::testing::TestParamInfo<DialogCase>& param) {
+        std::string n = param.param.name;
+        std::replace(n.begin(), n.end(), '-', '_');
+        return n;
+    });
+
+} // namespace lumbra::apptest

@@ -96,12 +96,6 @@ class CStatusBar : public CWnd {
     std::vector<Pane> panes_;
 };
 
-// A pixel image a canvas's owner paints into (32 bits a pixel, 0x00RRGGBB, rows `stride` pixels apart).
-struct CanvasImage {
-    const std::uint32_t* pixels = nullptr;
-    int width = 0, height = 0, stride = 0;
-};
-
 // The drawing area. Input arrives through its message map: mouse messages carry the pixel in lParam
 // (MAKELPARAM) and the held buttons and keys in wParam; WM_MOUSEWHEEL the rotation; WM_KEYDOWN and
 // WM_CHAR the key and character; WM_SIZE the new size after a resize.

@@ -461,8 +461,9 @@ void FrameView::buildBars() {
     }
 
     if (CStatusBar* s = model_.statusBar()) {
-        wxStatusBar* sb = frame_->CreateStatusBar(static_cast<int>(std::max<size_t>(1, s->panes().size())));
-        (void)sb;
+        // No size grip: it would cover the last pane's text; the window's edges resize it.
+        frame_->CreateStatusBar(static_cast<int>(std::max<size_t>(1, s->panes().size())),
+                                wxSTB_SHOW_TIPS | wxSTB_ELLIPSIZE_END | wxFULL_REPAINT_ON_RESIZE);
     }
     layoutBars();
 }
@@ -641,7 +642,11 @@ int FrameView::run() {
     wxEventLoopActivator activate(&loop);
     loop_ = &loop;
     frame_->Show();
+    // The view takes the keys from the start (once the window is up, or the toolkit moves it on).
     canvas_->SetFocus();
+    frame_->CallAfter([this] {
+        if (!ended_) canvas_->SetFocus();
+    });
     sync();
     if (!ended_) loop.Run();
     loop_ = nullptr;

@@ -91,8 +91,21 @@ void stopToolkit() {
     wxEntryCleanup();
 }
 
-WxPresenter::WxPresenter() = default;
-WxPresenter::~WxPresenter() = default;
+WxPresenter::WxPresenter() {
+    // Owners size status panes and list columns to their texts: measured in the font the windows use.
+    const wxFont font = templateFont(DialogTemplate{});
+    SetTextMeasure(
+        [font](const CString& text) {
+            wxScreenDC dc;
+            dc.SetFont(font);
+            return dc.GetTextExtent(u8(text)).x;
+        },
+        dialogBaseUnits(font).x);
+}
+
+WxPresenter::~WxPresenter() {
+    SetTextMeasure(nullptr, 0);
+}
 
 int WxPresenter::runModal(CModalWindow& window) {
     wxWindow* parent = views_.empty() ? parentWindow : views_.back()->dialog();

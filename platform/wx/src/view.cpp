@@ -1,3 +1,4 @@
+#include "wxpresenter/frameview.h"
 #include "wxpresenter/widgets.h"
 #include "wxpresenter/wxpresenter.h"
 
@@ -6,6 +7,7 @@
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/combobox.h>
+#include <wx/dcbuffer.h>
 #include <wx/evtloop.h>
 #include <wx/listbox.h>
 #include <wx/notebook.h>
@@ -43,6 +45,37 @@ void silence(wxWindow* w) {
     for (wxWindow* child : w->GetChildren())
         silence(child);
 }
+
+// A static control whose owner paints a picture: drawn centred, scaled down to fit.
+class PictureBox : public wxWindow {
+  public:
+    PictureBox(wxWindow* parent, const wxRect& r, PictureExtension& picture)
+        : wxWindow(parent, wxID_ANY, r.GetPosition(), r.GetSize()), picture_(picture) {
+        SetBackgroundStyle(wxBG_STYLE_PAINT);
+        Bind(wxEVT_PAINT, [this](wxPaintEvent&) { paint(); });
+    }
+
+  private:
+    void paint() {
+        wxAutoBufferedPaintDC dc(this);
+        dc.SetBackground(wxBrush(GetParent()->GetBackgroundColour()));
+        dc.Clear();
+        copyCanvasImage(picture_.picture(), image_);
+        if (!image_.IsOk()) return;
+        const wxSize room = GetClientSize();
+        wxImage shown = image_;
+        if (shown.GetWidth() > room.x || shown.GetHeight() > room.y) {
+            const double k = std::min(static_cast<double>(room.x) / shown.GetWidth(),
+                                      static_cast<double>(room.y) / shown.GetHeight());
+            shown = shown.Scale(std::max(1, static_cast<int>(shown.GetWidth() * k)),
+                                std::max(1, static_cast<int>(shown.GetHeight() * k)), wxIMAGE_QUALITY_HIGH);
+        }
+        dc.DrawBitmap(wxBitmap(shown), (room.x - shown.GetWidth()) / 2, (room.y - shown.GetHeight()) / 2);
+    }
+
+    PictureExtension& picture_;
+    wxImage image_;
+};
 
 } // namespace
 
@@ -213,6 +246,10 @@ ControlBinding WindowView::makeControl(CWnd& c, wxWindow* panel, DialogBaseUnits
     };
     switch (c.kind()) {
     case ControlKind::Static: {
+        if (auto* picture = dynamic_cast<PictureExtension*>(c.extension())) {
+            b.widget = b.input = new PictureBox(panel, r, *picture);
+            break;
+        }
         long s = wxST_NO_AUTORESIZE | ((style & kStyleRight) ? wxALIGN_RIGHT : wxALIGN_LEFT);
         auto* w = new wxStaticText(panel, wxID_ANY, text, r.GetPosition(), r.GetSize(), s);
         if (style & kStyleCenterV) {
@@ -428,6 +465,11 @@ void WindowView::syncControl(ControlBinding& b) {
     const wxString text = u8(m.GetWindowText());
     switch (m.kind()) {
     case ControlKind::Static:
+        if (dynamic_cast<PictureBox*>(b.widget)) {
+            b.widget->Refresh(false); // the owner may have painted a new picture
+            break;
+        }
+        [[fallthrough]];
     case ControlKind::GroupBox:
     case ControlKind::PushButton:
     case ControlKind::DefPushButton:
