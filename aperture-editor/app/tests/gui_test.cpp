@@ -381,3 +381,118 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 } // namespace lumbra::apptest
+
+namespace lumbra::apptest {
+
+struct CloseCase {
+    const char* name;
+    bool throughMenu;          // File › Exit rather than the window's close box
+    std::optional<int> answer; // to "Save changes to ...?", when asked
+    bool saved;
+};
+
+void PrintTo(const CloseCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class LumbraClose : public LumbraGui, public ::testing::WithParamInterface<CloseCase> {};
+
+TEST_P(LumbraClose, ClosingAModifiedApertureAsksTheModelAndTheWindowGoesOnlyWhenItQuits) {
+    const CloseCase& c = GetParam();
+    const std::string file = path("drawing.cap");
+    std::ofstream(file) << kDrawing;
+    useGui();
+    std::vector<std::string> asked;
+    gui.answerMessageBox = [&](const MessageBoxRequest& r) -> std::optional<int> {
+        asked.push_back(r.text.str());
+        return c.answer;
+    };
+    bool stillOpen = false;
+    wxSize frameSize;
+    gui.onFrameShown = [&](FrameView& v) {
+        frameSize = v.frame()->GetSize();
+        menu(v, ID_ADD_CIRCLE);
+        click(v, 30, 30);
+        if (c.throughMenu)
+            menu(v, ID_APP_EXIT);
+        else
+            v.frame()->Close();
+        stillOpen = v.frame()->IsShown();
+        if (stillOpen) {
+            // Never leave the test waiting on a window that stayed.
+            gui.answerMessageBox = [](const MessageBoxRequest&) -> std::optional<int> { return IDNO; };
+            v.frame()->Close();
+        }
+    };
+    CLumbraApp app;
+    app.fileToOpen = file;
+    ASSERT_TRUE(app.InitInstance());
+    EXPECT_EQ(app.Run(), 0);
+    app.ExitInstance();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0], "Save changes to drawing.cap?");
+    EXPECT_FALSE(stillOpen);
+    EXPECT_EQ(readFile(file) != kDrawing, c.saved);
+    // The placement is the window's, saved as the frame closed.
+    const LumbraSettings s = loadSettings();
+    ASSERT_TRUE(s.placement.has_value());
+    EXPECT_EQ(s.placement->right - s.placement->left, frameSize.x);
+    EXPECT_EQ(s.placement->bottom - s.placement->top, frameSize.y);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lumbra, LumbraClose,
+                         ::testing::Values(CloseCase{"close_box_save", false, IDYES, true},
+                                           CloseCase{"close_box_discard", false, IDNO, false},
+                                           CloseCase{"exit_save", true, IDYES, true},
+                                           CloseCase{"exit_discard", true, IDNO, false}),
+                         [](const ::testing::TestParamInfo<CloseCase>& param) {
+                             return std::string(param.param.name);
+                         });
+
+TEST_F(LumbraGui, InLinkModeSaveIsTheLastActionAndTheWindowQuitsWithTheHostsCode) {
+    const std::string file = path("drawing.cap");
+    std::ofstream(file) << kDrawing;
+    useGui();
+    FakeLink link;
+    bool saveAsGreyed = false, newGreyed = false;
+    gui.onFrameShown = [&](FrameView& v) {
+        menu(v, ID_ADD_CIRCLE);
+        click(v, 30, 30);
+        v.updateCommands();
+        saveAsGreyed = !v.menuItem(ID_FILE_SAVE_AS)->IsEnabled();
+        newGreyed = !v.toolBar(AFX_IDW_TOOLBAR)->GetToolEnabled(v.toolkitId(ID_FILE_NEW));
+        key(v.frame(), wxEVT_CHAR_HOOK, 'S', true);
+    };
+    CLumbraApp app(&link);
+    app.fileToOpen = file;
+    ASSERT_TRUE(app.InitInstance());
+    ASSERT_TRUE(app.linkMode());
+    EXPECT_EQ(app.Run(), 1);
+    app.ExitInstance();
+    EXPECT_TRUE(saveAsGreyed);
+    EXPECT_TRUE(newGreyed);
+    ASSERT_EQ(link.pokes.size(), 1u);
+    EXPECT_EQ(std::get<1>(link.pokes[0]), "AOK");
+    EXPECT_NE(readFile(file), kDrawing);
+    EXPECT_TRUE(gui.messageBoxes().empty());
+}
+
+TEST_F(LumbraGui, TheHostDroppingTheLinkEndsTheWindowAtIdleTime) {
+    const std::string file = path("drawing.cap");
+    std::ofstream(file) << kDrawing;
+    useGui();
+    FakeLink link;
+    gui.onFrameShown = [&](FrameView& v) {
+        link.gone = true;
+        wxIdleEvent idle;
+        v.frame()->GetEventHandler()->ProcessEvent(idle);
+    };
+    CLumbraApp app(&link);
+    app.fileToOpen = file;
+    ASSERT_TRUE(app.InitInstance());
+    EXPECT_EQ(app.Run(), 1);
+    app.ExitInstance();
+    EXPECT_EQ(link.disconnects, 1);
+}
+
+} // namespace lumbra::apptest

@@ -323,12 +323,23 @@ FrameView::FrameView(CFrameWnd& model) : model_(model) {
     frame_->Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& e) {
         // The model decides (it may ask to save first); the window goes when the model quits.
         if (e.CanVeto()) e.Veto();
-        act([this] {
-            placementToModel();
-            model_.SendMessage(WM_CLOSE);
-        });
+        act([this] { model_.SendMessage(WM_CLOSE); });
     });
     placeFromModel();
+    // The model keeps the placement current, whichever way it is closed (the close box, File › Exit).
+    placementToModel();
+    frame_->Bind(wxEVT_SIZE, [this](wxSizeEvent& e) {
+        e.Skip();
+        placementToModel();
+    });
+    frame_->Bind(wxEVT_MOVE, [this](wxMoveEvent& e) {
+        e.Skip();
+        placementToModel();
+    });
+    frame_->Bind(wxEVT_MAXIMIZE, [this](wxMaximizeEvent& e) {
+        e.Skip();
+        placementToModel();
+    });
     sync();
 }
 
@@ -527,6 +538,7 @@ void FrameView::act(const std::function<void()>& action) {
     action();
     --depth_;
     idleCount_ = 0; // idle work starts over after every event, as the framework's loop does
+    acted_ = true;
     if (depth_ == 0) sync();
 }
 
@@ -600,9 +612,11 @@ void FrameView::sync() {
     syncStatus();
     updateCommands();
     CCanvasWnd& c = model_.canvas();
-    if (c.needsPaint()) c.paint();
-    // The owner may have drawn into its image directly (rubber bands, the crosshair): show it.
-    canvas_->Refresh(false);
+    // After an action the owner may have drawn into its image directly (rubber bands, the crosshair);
+    // at idle time only a repaint it asked for is shown, so that idle and paint do not feed each other.
+    const bool painted = c.needsPaint() && c.paint();
+    if (painted || acted_) canvas_->Refresh(false);
+    acted_ = false;
     if (model_.quitPosted() || model_.destroyed()) {
         // Only the loop this view runs is ended; a modal loop inside it ends on its own first, and the
         // next idle time comes back here.

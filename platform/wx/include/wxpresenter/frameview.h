@@ -108,6 +108,7 @@ class FrameView {
     wxEventLoopBase* loop_ = nullptr;
     long idleCount_ = 0;
     int depth_ = 0;
+    bool acted_ = false; // an action ran since the canvas was last shown
     bool ended_ = false;
 };
 
