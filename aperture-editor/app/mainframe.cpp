@@ -343,7 +343,32 @@ void CMainFrame::pointEntry(bool enabled) {
 bool CMainFrame::OnIdle(long count) {
     bool more = app_.OnIdle(count);
     refreshPanes();
+    showRecentFiles();
     return more;
+}
+
+void CMainFrame::showRecentFiles() {
+    // The recent-file entries show their paths, numbered; the ones not in use keep their placeholder.
+    std::vector<MenuEntry> m = menu();
+    bool changed = false;
+    const auto& files = app_.recentFiles();
+    std::function<void(std::vector<MenuEntry>&)> walk = [&](std::vector<MenuEntry>& entries) {
+        for (MenuEntry& e : entries) {
+            walk(e.items);
+            const int i = e.id - ID_FILE_MRU_FILE1;
+            if (!e.items.empty() || i < 0 || i >= kRecentFiles) continue;
+            std::string text = "Recent File";
+            if (i < static_cast<int>(files.size())) {
+                std::string path;
+                for (char ch : files[static_cast<size_t>(i)])
+                    path += ch == '&' ? std::string("&&") : std::string(1, ch);
+                text = korvane::format("&%d %s", i + 1, path.c_str());
+            }
+            if (e.text != text) e.text = text, changed = true;
+        }
+    };
+    walk(m);
+    if (changed) setMenu(std::move(m));
 }
 
 void CMainFrame::OnClose() {

@@ -68,6 +68,7 @@ class CMainFrame : public CFrameWnd, public ViewFrame {
     EditVerdict widthEdited(const CString& text);
     EditVerdict toolEdited(const CString& text);
     void resizeImage(int w, int h);
+    void showRecentFiles();
 
     CLumbraApp& app_;
     LumbraSettings& settings_;

@@ -254,7 +254,7 @@ TEST_F(LumbraGui, TheMainWindowIsDrawnWholeWithItsBarsAndPanes) {
     const std::string file = path("drawing.cap");
     std::ofstream(file) << kDrawing;
     useGui();
-    runWindow(gui, file, [](FrameView& v) {
+    runWindow(gui, file, [&file](FrameView& v) {
         EXPECT_TRUE(wxtesting::saveScreenshot(wxtesting::capture(v.frame()), "lumbra-main.png"));
         // The aperture is drawn: the canvas holds more than its background.
         EXPECT_GE(wxtesting::distinctColours(wxtesting::capture(v.canvas()), 3), 3);
@@ -278,6 +278,16 @@ TEST_F(LumbraGui, TheMainWindowIsDrawnWholeWithItsBarsAndPanes) {
         EXPECT_EQ(standard->GetToolShortHelp(v.toolkitId(ID_FILE_OPEN)), "Open");
         EXPECT_FALSE(standard->GetToolEnabled(v.toolkitId(ID_FILE_PRINT)));
         EXPECT_TRUE(standard->GetToolEnabled(v.toolkitId(ID_FILE_SAVE)));
+        // The file just opened is the first recent file; the entries not in use stay greyed.
+        wxIdleEvent idle;
+        v.frame()->GetEventHandler()->ProcessEvent(idle);
+        v.updateCommands();
+        ASSERT_NE(v.menuItem(ID_FILE_MRU_FILE1), nullptr);
+        EXPECT_EQ(v.menuItem(ID_FILE_MRU_FILE1)->GetItemLabelText().utf8_string(),
+                  "1 " + std::filesystem::path(file).lexically_normal().string());
+        EXPECT_TRUE(v.menuItem(ID_FILE_MRU_FILE1)->IsEnabled());
+        EXPECT_EQ(v.menuItem(ID_FILE_MRU_FILE1 + 1)->GetItemLabelText(), "Recent File");
+        EXPECT_FALSE(v.menuItem(ID_FILE_MRU_FILE1 + 1)->IsEnabled());
         ASSERT_NE(v.toolBar(IDR_VIEWBAR), nullptr);
         EXPECT_EQ(v.toolBar(IDR_VIEWBAR)->GetToolShortHelp(v.toolkitId(ID_VIEW_ZOOMIN)), "Zoom In");
     });
