@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <wx/evtloop.h>
 #include <wx/textctrl.h>
 #include <wx/toolbar.h>
+#include <wx/utils.h>
 
 namespace {
 
@@ -129,6 +131,85 @@ TEST(FrameView, AToolButtonABarEditAndTheQuitCodeGoThroughTheModel) {
     };
     EXPECT_EQ(model.run(), 7);
     EXPECT_TRUE(shown);
+    setPresenter(before);
+}
+
+} // namespace
+
+namespace {
+
+// What the canvas hands its owner: every message with its parameters.
+struct Received {
+    UINT message;
+    WPARAM w;
+    LPARAM l;
+};
+
+TEST(FrameView, CanvasInputReachesTheOwnerAsWindowMessages) {
+    korvane::wx::WxPresenter gui;
+    Presenter* before = setPresenter(&gui);
+    SmallFrame model;
+    std::vector<Received> got;
+    for (UINT m : {UINT(WM_MOUSEMOVE), UINT(WM_LBUTTONDOWN), UINT(WM_LBUTTONUP), UINT(WM_RBUTTONDOWN),
+                   UINT(WM_RBUTTONUP), UINT(WM_MOUSEWHEEL), UINT(WM_KEYDOWN), UINT(WM_CHAR), UINT(WM_SIZE)})
+        model.canvas().OnMessage(m, [&got, m](WPARAM w, LPARAM l) -> LRESULT {
+            got.push_back({m, w, l});
+            return 1;
+        });
+    gui.onFrameShown = [&](FrameView& v) {
+        wxWindow* c = v.canvas();
+        // The model's canvas has the panel's size.
+        EXPECT_EQ(model.canvas().width(), c->GetClientSize().x);
+        EXPECT_EQ(model.canvas().height(), c->GetClientSize().y);
+        got.clear();
+        auto mouse = [c](wxEventType type, int x, int y, bool shift) {
+            wxMouseEvent e(type);
+            e.m_x = x;
+            e.m_y = y;
+            e.m_shiftDown = shift;
+            e.m_wheelRotation = type == wxEVT_MOUSEWHEEL ? -240 : 0;
+            e.m_wheelDelta = 120;
+            e.SetEventObject(c);
+            c->GetEventHandler()->ProcessEvent(e);
+        };
+        mouse(wxEVT_LEFT_DOWN, 12, 34, true);
+        mouse(wxEVT_MOTION, 13, 35, false);
+        mouse(wxEVT_LEFT_UP, 14, 36, false);
+        mouse(wxEVT_MOUSEWHEEL, 5, 6, false);
+        wxKeyEvent key(wxEVT_KEY_DOWN);
+        key.m_keyCode = 'G';
+        key.SetEventObject(c);
+        c->GetEventHandler()->ProcessEvent(key);
+        ASSERT_EQ(got.size(), 6u);
+        EXPECT_EQ(got[0].message, UINT(WM_LBUTTONDOWN));
+        EXPECT_EQ(got[0].w, WPARAM(MK_LBUTTON | MK_SHIFT));
+        EXPECT_EQ(got[0].l, MAKELPARAM(12, 34));
+        EXPECT_EQ(got[1].message, UINT(WM_MOUSEMOVE));
+        EXPECT_EQ(got[1].w, WPARAM(MK_LBUTTON)); // the button is still held
+        EXPECT_EQ(got[2].message, UINT(WM_LBUTTONUP));
+        EXPECT_EQ(got[2].w, WPARAM(0));
+        EXPECT_EQ(got[3].message, UINT(WM_MOUSEWHEEL));
+        EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(got[3].w), -240);
+        EXPECT_EQ(got[3].l, MAKELPARAM(5, 6));
+        EXPECT_EQ(got[4].message, UINT(WM_KEYDOWN));
+        EXPECT_EQ(got[4].w, WPARAM('G'));
+        EXPECT_EQ(got[5].message, UINT(WM_CHAR));
+        EXPECT_EQ(got[5].w, WPARAM('g'));
+        // A new size reaches the model as WM_SIZE.
+        got.clear();
+        const wxSize size = v.frame()->GetSize();
+        v.frame()->SetSize(size.x + 40, size.y + 30);
+        for (int i = 0; i < 20 && (got.empty() || model.canvas().width() != c->GetClientSize().x); ++i) {
+            wxEventLoopBase::GetActive()->YieldFor(wxEVT_CATEGORY_ALL);
+            wxMilliSleep(5);
+        }
+        ASSERT_FALSE(got.empty());
+        EXPECT_EQ(got.back().message, UINT(WM_SIZE));
+        EXPECT_EQ(GET_X_LPARAM(got.back().l), c->GetClientSize().x);
+        EXPECT_EQ(model.canvas().width(), c->GetClientSize().x);
+        v.frame()->Close();
+    };
+    EXPECT_EQ(model.run(), 0);
     setPresenter(before);
 }
 
