@@ -205,8 +205,9 @@ void CMainFrame::attachView(CLumbraView* view) {
                                                    ScrollAction::ThumbPosition};
             UINT code = static_cast<UINT>(w & 0xFFFF);
             if (code > SB_THUMBPOSITION) return 0;
-            int thumb = static_cast<std::int16_t>(static_cast<std::uint16_t>((w >> 16) & 0xFFFF));
-            view_->scroll(m == ::WM_VSCROLL, actions[code], thumb);
+            // The thumb's position in units needs 32 bits: the canvas keeps it beside the message.
+            view_->scroll(m == ::WM_VSCROLL, actions[code], canvas().trackPosition());
+            showScrollBars();
             return 1;
         });
     c.setPainter([this] { view_->paint(); });
@@ -344,7 +345,17 @@ bool CMainFrame::OnIdle(long count) {
     bool more = app_.OnIdle(count);
     refreshPanes();
     showRecentFiles();
+    showScrollBars();
     return more;
+}
+
+void CMainFrame::showScrollBars() {
+    if (!view_) return;
+    auto info = [](const ScrollBarState& s) {
+        return ScrollBarInfo{s.minimum, s.maximum, s.page, s.position};
+    };
+    canvas().setScrollBar(false, info(view_->horizontalBar()));
+    canvas().setScrollBar(true, info(view_->verticalBar()));
 }
 
 void CMainFrame::showRecentFiles() {

@@ -69,6 +69,7 @@ class CMainFrame : public CFrameWnd, public ViewFrame {
     EditVerdict toolEdited(const CString& text);
     void resizeImage(int w, int h);
     void showRecentFiles();
+    void showScrollBars();
 
     CLumbraApp& app_;
     LumbraSettings& settings_;

@@ -9,6 +9,7 @@
 #include "wxtesting/screenshot.h"
 
 #include <wx/menu.h>
+#include <wx/scrolbar.h>
 #include <wx/statusbr.h>
 #include <wx/toolbar.h>
 
@@ -226,7 +227,8 @@ const char* kDrawing =
 
 // Runs the editor on `file` in its window; `drive` acts on the window once it is shown, then it is
 // closed (answering No should it ask to save).
-void runWindow(WxPresenter& gui, const std::string& file, const std::function<void(FrameView&)>& drive) {
+void runWindow(WxPresenter& gui, const std::string& file, const std::function<void(FrameView&)>& drive,
+               CLumbraApp** running = nullptr) {
     gui.answerMessageBox = [](const MessageBoxRequest&) -> std::optional<int> { return IDNO; };
     bool shown = false;
     gui.onFrameShown = [&](FrameView& v) {
@@ -236,6 +238,7 @@ void runWindow(WxPresenter& gui, const std::string& file, const std::function<vo
         v.frame()->Close();
     };
     CLumbraApp app;
+    if (running) *running = &app;
     app.fileToOpen = file;
     ASSERT_TRUE(app.InitInstance());
     EXPECT_EQ(app.Run(), 0);
@@ -503,6 +506,51 @@ TEST_F(LumbraGui, TheHostDroppingTheLinkEndsTheWindowAtIdleTime) {
     EXPECT_EQ(app.Run(), 1);
     app.ExitInstance();
     EXPECT_EQ(link.disconnects, 1);
+}
+
+} // namespace lumbra::apptest
+
+namespace lumbra::apptest {
+
+TEST_F(LumbraGui, TheScrollBarsFollowTheViewAndScrollIt) {
+    const std::string file = path("drawing.cap");
+    std::ofstream(file) << kDrawing;
+    useGui();
+    CLumbraApp* running = nullptr;
+    runWindow(
+        gui, file,
+        [&](FrameView& v) {
+            CLumbraView& view = running->view();
+            wxScrollBar* h = v.scrollBar(false);
+            ASSERT_NE(h, nullptr);
+            EXPECT_FALSE(h->IsEnabled()); // all of the aperture is in view
+            // Zoomed in, there is something to scroll.
+            menu(v, ID_VIEW_ZOOMIN);
+            const wxSize size = v.canvas()->GetClientSize();
+            click(v, size.x / 2, size.y / 2);
+            wxIdleEvent idle;
+            v.frame()->GetEventHandler()->ProcessEvent(idle);
+            ASSERT_TRUE(h->IsEnabled());
+            ScrollBarInfo info = v.model().canvas().scrollBar(false);
+            EXPECT_EQ(info.position, view.horizontalBar().position);
+            EXPECT_EQ(h->GetThumbPosition(),
+                      static_cast<int>((static_cast<long long>(info.position) - info.minimum) /
+                                       korvane::wx::scrollScale(info)));
+            // A click on the right arrow moves the view right, and the thumb follows.
+            const std::int32_t left = view.window.left;
+            wxScrollEvent line(wxEVT_SCROLL_LINEDOWN, h->GetId(), h->GetThumbPosition(), wxHORIZONTAL);
+            line.SetEventObject(h);
+            h->GetEventHandler()->ProcessEvent(line);
+            EXPECT_GT(view.window.left, left);
+            EXPECT_EQ(v.model().canvas().scrollBar(false).position, view.horizontalBar().position);
+            // The thumb dropped at the start of the bar: the view's left edge is the start of the range.
+            wxScrollEvent drop(wxEVT_SCROLL_THUMBRELEASE, h->GetId(), 0, wxHORIZONTAL);
+            drop.SetEventObject(h);
+            h->GetEventHandler()->ProcessEvent(drop);
+            EXPECT_EQ(view.window.left, view.horizontalBar().minimum);
+            EXPECT_EQ(h->GetThumbPosition(), 0);
+        },
+        &running);
 }
 
 } // namespace lumbra::apptest

@@ -96,6 +96,14 @@ class CStatusBar : public CWnd {
     std::vector<Pane> panes_;
 };
 
+// A scroll bar beside the canvas, as its owner sets it: the range, the page (the part in view) and the
+// position of the page's start; hidden while the page covers the range.
+struct ScrollBarInfo {
+    int minimum = 0, maximum = 0, page = 0, position = 0;
+    bool shown() const { return static_cast<long long>(page) < static_cast<long long>(maximum) - minimum; }
+    friend bool operator==(const ScrollBarInfo&, const ScrollBarInfo&) = default;
+};
+
 // The drawing area. Input arrives through its message map: mouse messages carry the pixel in lParam
 // (MAKELPARAM) and the held buttons and keys in wParam; WM_MOUSEWHEEL the rotation; WM_KEYDOWN and
 // WM_CHAR the key and character; WM_SIZE the new size after a resize.
@@ -120,6 +128,14 @@ class CCanvasWnd : public CWnd {
     LRESULT wheelInput(int delta, int x, int y, UINT keys = 0);
     UINT heldButtons() const { return held_; }
 
+    // The scroll bars: set by the owner, shown by the presenter. A person's request arrives as
+    // WM_HSCROLL / WM_VSCROLL with the SB_* code in the low word of wParam; the position of a thumb
+    // dropped at SB_THUMBPOSITION is in trackPosition(), as the message's 16 bits cannot hold it.
+    void setScrollBar(bool vertical, const ScrollBarInfo& info) { (vertical ? vbar_ : hbar_) = info; }
+    const ScrollBarInfo& scrollBar(bool vertical) const { return vertical ? vbar_ : hbar_; }
+    LRESULT scrollInput(bool vertical, UINT request, int position = 0);
+    int trackPosition() const { return track_; }
+
     bool hasFocus = true;
     void attachTo(CWnd* owner) { setParent(owner); }
 
@@ -127,6 +143,8 @@ class CCanvasWnd : public CWnd {
     int width_ = 0, height_ = 0;
     bool dirty_ = true;
     UINT held_ = 0;
+    ScrollBarInfo hbar_, vbar_;
+    int track_ = 0;
     std::function<void()> painter_;
     std::function<CanvasImage()> image_;
 };

@@ -6,6 +6,7 @@
 #include <wx/evtloop.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
+#include <wx/scrolbar.h>
 #include <wx/settings.h>
 #include <wx/sizer.h>
 #include <wx/statusbr.h>
@@ -434,8 +435,38 @@ void FrameView::buildBars() {
     middleLeft_ = new wxBoxSizer(wxVERTICAL);
     middleRight_ = new wxBoxSizer(wxVERTICAL);
     canvas_ = new CanvasPanel(root_, *this);
+    // The scroll bars stay in place and are greyed while there is nothing to scroll: showing and hiding
+    // them would resize the canvas, which changes what there is to scroll.
+    for (bool vertical : {false, true}) {
+        auto* bar = new wxScrollBar(root_, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                                    vertical ? wxSB_VERTICAL : wxSB_HORIZONTAL);
+        bar->Enable(false);
+        auto request = [this, bar, vertical](const wxEventTypeTag<wxScrollEvent>& type, UINT code) {
+            bar->Bind(type, [this, vertical, code](wxScrollEvent& e) {
+                const ScrollBarInfo info = model_.canvas().scrollBar(vertical);
+                const long long at =
+                    info.minimum + static_cast<long long>(e.GetPosition()) * scrollScale(info);
+                const int position = static_cast<int>(std::clamp<long long>(at, info.minimum, info.maximum));
+                act([this, vertical, code, position] {
+                    model_.canvas().scrollInput(vertical, code, position);
+                });
+            });
+        };
+        request(wxEVT_SCROLL_LINEUP, SB_LINEUP);
+        request(wxEVT_SCROLL_LINEDOWN, SB_LINEDOWN);
+        request(wxEVT_SCROLL_PAGEUP, SB_PAGEUP);
+        request(wxEVT_SCROLL_PAGEDOWN, SB_PAGEDOWN);
+        request(wxEVT_SCROLL_THUMBRELEASE, SB_THUMBPOSITION);
+        (vertical ? vscroll_ : hscroll_) = bar;
+    }
+    auto* canvasRow = new wxBoxSizer(wxHORIZONTAL);
+    canvasRow->Add(canvas_, 1, wxEXPAND);
+    canvasRow->Add(vscroll_, 0, wxEXPAND);
+    auto* canvasColumn = new wxBoxSizer(wxVERTICAL);
+    canvasColumn->Add(canvasRow, 1, wxEXPAND);
+    canvasColumn->Add(hscroll_, 0, wxEXPAND);
     middle->Add(middleLeft_, 0, wxEXPAND);
-    middle->Add(canvas_, 1, wxEXPAND);
+    middle->Add(canvasColumn, 1, wxEXPAND);
     middle->Add(middleRight_, 0, wxEXPAND);
     rows->Add(top_, 0, wxEXPAND);
     rows->Add(middle, 1, wxEXPAND);
@@ -598,6 +629,30 @@ void FrameView::syncStatus() {
     }
 }
 
+long long scrollScale(const ScrollBarInfo& info) {
+    // The toolkit's bars count in int steps; a million steps is finer than any bar can show.
+    const long long span = static_cast<long long>(info.maximum) - info.minimum;
+    return std::max(1LL, (span + 999'999) / 1'000'000);
+}
+
+void FrameView::syncScrollBars() {
+    for (bool vertical : {false, true}) {
+        const ScrollBarInfo info = model_.canvas().scrollBar(vertical);
+        ScrollBarInfo& shown = vertical ? vscrollShown_ : hscrollShown_;
+        if (info == shown) continue;
+        shown = info;
+        wxScrollBar* bar = vertical ? vscroll_ : hscroll_;
+        bar->Enable(info.shown());
+        if (!info.shown()) continue;
+        const long long k = scrollScale(info);
+        const int range = static_cast<int>((static_cast<long long>(info.maximum) - info.minimum) / k);
+        const int page = static_cast<int>(std::clamp<long long>(info.page / k, 1, range));
+        const int position = static_cast<int>(std::clamp<long long>(
+            (static_cast<long long>(info.position) - info.minimum) / k, 0, range - page));
+        bar->SetScrollbar(position, page, range, page);
+    }
+}
+
 void FrameView::sync() {
     if (ended_) return;
     if (!sameMenu(builtMenu_, model_.menu())) buildMenu();
@@ -610,6 +665,7 @@ void FrameView::sync() {
     for (Bar& b : bars_)
         if (b.controls) b.controls->sync();
     syncStatus();
+    syncScrollBars();
     updateCommands();
     CCanvasWnd& c = model_.canvas();
     // After an action the owner may have drawn into its image directly (rubber bands, the crosshair);

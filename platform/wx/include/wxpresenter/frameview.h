@@ -20,6 +20,7 @@ class wxEventLoopBase;
 class wxMenu;
 class wxMenuBar;
 class wxMenuItem;
+class wxScrollBar;
 class wxSizer;
 class wxToolBar;
 
@@ -35,7 +36,10 @@ UINT acceleratorModifiers(bool ctrl, bool alt, bool shift);
 std::string tooltipText(const std::string& menuText);
 // The menu text of command `id` (empty when no menu holds it).
 std::string commandText(const std::vector<MenuEntry>& menu, int id);
-// Copies `count` rows of 0x00RRGGBB pixels into an RGB image of the same size (reused when it fits).
+// How many units of a model's scroll bar make one step of the toolkit's (whose counts are ints).
+long long scrollScale(const ScrollBarInfo& info);
+// Copies an image of 0x00RRGGBB pixels into an RGB image of its size (reused when it fits); no image
+// when there are no pixels or the rows overlap.
 void copyCanvasImage(const CanvasImage& source, wxImage& target);
 
 class FrameView {
@@ -58,6 +62,8 @@ class FrameView {
     wxToolBar* toolBar(int barId) const;
     WindowView* barView(int barId) const;
     wxWindow* barPanel(int barId) const;
+    // The canvas's scroll bars.
+    wxScrollBar* scrollBar(bool vertical) const { return vertical ? vscroll_ : hscroll_; }
 
     // Runs an action of the person on the model, then mirrors the model. Nested calls mirror once.
     void act(const std::function<void()>& action);
@@ -81,6 +87,7 @@ class FrameView {
     void buildBars();
     void layoutBars();
     void syncStatus();
+    void syncScrollBars();
     void placeFromModel();
     void placementToModel();
     void onKey(wxKeyEvent& e);
@@ -98,6 +105,9 @@ class FrameView {
     std::vector<Bar> bars_;
     std::vector<bool> barsShown_;
     CanvasPanel* canvas_ = nullptr;
+    wxScrollBar* hscroll_ = nullptr;
+    wxScrollBar* vscroll_ = nullptr;
+    ScrollBarInfo hscrollShown_, vscrollShown_;
     wxSizer* top_ = nullptr;
     wxSizer* middleLeft_ = nullptr;
     wxSizer* middleRight_ = nullptr;
