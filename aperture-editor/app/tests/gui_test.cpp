@@ -258,6 +258,8 @@ TEST_F(LumbraGui, TheMainWindowIsDrawnWholeWithItsBarsAndPanes) {
     std::ofstream(file) << kDrawing;
     useGui();
     runWindow(gui, file, [&file](FrameView& v) {
+        // The view has the keys from the start.
+        EXPECT_EQ(wxWindow::FindFocus(), v.canvas());
         EXPECT_TRUE(wxtesting::saveScreenshot(wxtesting::capture(v.frame()), "lumbra-main.png"));
         // The aperture is drawn: the canvas holds more than its background.
         EXPECT_GE(wxtesting::distinctColours(wxtesting::capture(v.canvas()), 3), 3);

@@ -10,6 +10,7 @@
 #include <wx/settings.h>
 #include <wx/sizer.h>
 #include <wx/statusbr.h>
+#include <wx/textctrl.h>
 #include <wx/toolbar.h>
 #include <wx/wrapsizer.h>
 
@@ -715,7 +716,14 @@ int FrameView::run() {
     // The view takes the keys from the start (once the window is up, or the toolkit moves it on).
     canvas_->SetFocus();
     frame_->CallAfter([this] {
-        if (!ended_) canvas_->SetFocus();
+        if (ended_) return;
+        canvas_->SetFocus();
+        // The toolkit focused the first field on showing the window and selected its text; with the
+        // focus on the view, a field must not look as if typing went there.
+        for (Bar& b : bars_)
+            if (b.controls)
+                for (wxWindow* child : b.panel->GetChildren())
+                    if (auto* field = dynamic_cast<wxTextCtrl*>(child)) field->SelectNone();
     });
     sync();
     if (!ended_) loop.Run();
