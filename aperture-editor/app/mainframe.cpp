@@ -185,6 +185,11 @@ void CMainFrame::attachView(CLumbraView* view) {
             return view_->handleMessage(ViewMessage{
                 static_cast<int>(m), static_cast<unsigned>(w), GET_X_LPARAM(l), GET_Y_LPARAM(l), {}});
         });
+    // The view has no double clicks: the second press of one is a press, so quick clicks all count.
+    c.OnMessage(::WM_LBUTTONDBLCLK, [this](WPARAM w, LPARAM l) -> LRESULT {
+        return view_->handleMessage(ViewMessage{
+            int(::WM_LBUTTONDOWN), static_cast<unsigned>(w), GET_X_LPARAM(l), GET_Y_LPARAM(l), {}});
+    });
     for (UINT m : {UINT(::WM_KEYDOWN), UINT(::WM_CHAR)})
         c.OnMessage(m, [this, m](WPARAM w, LPARAM) -> LRESULT {
             return view_->handleMessage(ViewMessage{static_cast<int>(m), static_cast<unsigned>(w), 0, 0, {}});

@@ -298,6 +298,27 @@ TEST_F(LumbraGui, TheMainWindowIsDrawnWholeWithItsBarsAndPanes) {
     });
 }
 
+TEST_F(LumbraGui, AQuickSecondClickCountsAsAClick) {
+    // The toolkit reports the second press of a double click as a double click: the view still gets
+    // a press, so a second circle is placed.
+    const std::string file = path("drawing.cap");
+    std::ofstream(file) << kDrawing;
+    useGui();
+    CLumbraApp* running = nullptr;
+    runWindow(
+        gui, file,
+        [&](FrameView& v) {
+            menu(v, ID_ADD_CIRCLE);
+            mouse(v.canvas(), wxEVT_MOTION, 40, 40);
+            mouse(v.canvas(), wxEVT_LEFT_DOWN, 40, 40);
+            mouse(v.canvas(), wxEVT_LEFT_UP, 40, 40);
+            mouse(v.canvas(), wxEVT_LEFT_DCLICK, 40, 40);
+            mouse(v.canvas(), wxEVT_LEFT_UP, 40, 40);
+            EXPECT_EQ(running->document().aperture().count(), 6);
+        },
+        &running);
+}
+
 TEST_F(LumbraGui, HidingABarThroughTheMenuTakesItOffTheWindowAndTheCheckMarkFollows) {
     const std::string file = path("drawing.cap");
     std::ofstream(file) << kDrawing;

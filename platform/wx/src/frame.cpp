@@ -237,7 +237,7 @@ class CanvasPanel : public wxWindow {
         Bind(wxEVT_MOTION, mouse(WM_MOUSEMOVE));
         Bind(wxEVT_LEFT_DOWN, mouse(WM_LBUTTONDOWN));
         Bind(wxEVT_LEFT_UP, mouse(WM_LBUTTONUP));
-        Bind(wxEVT_LEFT_DCLICK, mouse(WM_LBUTTONDBLCLK));
+        Bind(wxEVT_LEFT_DCLICK, mouse(WM_LBUTTONDBLCLK)); // the second press of a double click
         Bind(wxEVT_RIGHT_DOWN, mouse(WM_RBUTTONDOWN));
         Bind(wxEVT_RIGHT_UP, mouse(WM_RBUTTONUP));
         Bind(wxEVT_MOUSE_CAPTURE_LOST, [](wxMouseCaptureLostEvent&) {});
