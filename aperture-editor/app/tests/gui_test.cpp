@@ -298,6 +298,36 @@ TEST_F(LumbraGui, TheMainWindowIsDrawnWholeWithItsBarsAndPanes) {
     });
 }
 
+TEST_F(LumbraGui, TheRubberBandTheViewDrawsShowsOnTheScreenAsThePointerMoves) {
+    const std::string file = path("drawing.cap");
+    std::ofstream(file) << kDrawing;
+    useGui();
+    runWindow(gui, file, [](FrameView& v) {
+        const wxSize size = v.canvas()->GetClientSize();
+        const int y = size.y / 2 + 120, left = size.x / 2 - 100, right = size.x / 2 + 100;
+        auto lit = [&](const wxImage& image) {
+            // The brightest pixel around the middle of the band's path.
+            int best = 0;
+            for (int dy = -2; dy <= 2; ++dy)
+                best = std::max(best, image.GetRed(size.x / 2, y + dy) + image.GetGreen(size.x / 2, y + dy) +
+                                          image.GetBlue(size.x / 2, y + dy));
+            return best;
+        };
+        menu(v, ID_ADD_LINE);
+        click(v, left, y);
+        EXPECT_EQ(lit(wxtesting::capture(v.canvas())), 0);
+        mouse(v.canvas(), wxEVT_MOTION, right, y);
+        const wxImage band = wxtesting::capture(v.canvas());
+        EXPECT_TRUE(wxtesting::saveScreenshot(band, "lumbra-rubber-band.png"));
+        EXPECT_GT(lit(band), 0);
+        // Cancelled, the band is gone from the screen too.
+        key(v.canvas(), wxEVT_KEY_DOWN, WXK_ESCAPE);
+        key(v.canvas(), wxEVT_KEY_DOWN, WXK_ESCAPE);
+        mouse(v.canvas(), wxEVT_MOTION, 5, 5);
+        EXPECT_EQ(lit(wxtesting::capture(v.canvas())), 0);
+    });
+}
+
 TEST_F(LumbraGui, AQuickSecondClickCountsAsAClick) {
     // The toolkit reports the second press of a double click as a double click: the view still gets
     // a press, so a second circle is placed.
