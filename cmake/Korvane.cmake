@@ -69,12 +69,19 @@ endfunction()
 # display is there. It links only the loader (korvane_guistack), which loads the presenter module on
 # demand, so that command-line runs never map the toolkit; the module is built with the program.
 # The test NoToolkitIn-TARGET fails when the program or a library it needs needs a toolkit library.
+# DRAWING_ALLOWED: the program's own logic draws into images (cairo), which is no toolkit.
 function(korvane_use_gui_presenter target)
+  cmake_parse_arguments(G "DRAWING_ALLOWED" "" "" ${ARGN})
   target_link_libraries(${target} PRIVATE korvane_guistack)
   if(TARGET korvane_wxpresenter)
     add_dependencies(${target} korvane_wxpresenter)
   endif()
-  add_test(NAME NoToolkitIn-${target} COMMAND bash ${CMAKE_SOURCE_DIR}/cmake/no-toolkit.sh $<TARGET_FILE:${target}>)
+  set(allow "")
+  if(G_DRAWING_ALLOWED)
+    set(allow "--drawing-allowed")
+  endif()
+  add_test(NAME NoToolkitIn-${target}
+           COMMAND bash ${CMAKE_SOURCE_DIR}/cmake/no-toolkit.sh ${allow} $<TARGET_FILE:${target}>)
 endfunction()
 
 # korvane_add_gui_test(NAME SOURCES... LIBS...): a GoogleTest program that needs a display, run on a

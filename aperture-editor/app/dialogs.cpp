@@ -8,6 +8,8 @@
 
 #include "platform/format.h"
 
+#include <cairo.h>
+
 #include <algorithm>
 #include <cstdio>
 
@@ -187,6 +189,11 @@ BOOL COpenCustomApDialog::OnInitDialog() {
     for (const ApertureCatalogEntry& e : catalog_)
         nameWidth = std::max(nameWidth, MeasureText(CString(e.name)));
     int numberWidth = MeasureText(CString("000.0000"));
+    // A list draws its cells with a margin on either side: the columns hold it too, so that the widest
+    // name and the numbers show whole.
+    const int margin = 2 * AverageCharWidth();
+    nameWidth += margin;
+    numberWidth += margin;
     list->InsertColumn(0, "Custom Name", nameWidth);
     list->InsertColumn(1, "X-Size", numberWidth);
     list->InsertColumn(2, "Y-Size", numberWidth);
@@ -208,8 +215,37 @@ void COpenCustomApDialog::OnOK() {
     EndDialog(selected >= 0 ? IDOK : IDCANCEL);
 }
 
+CanvasImage PreviewImage::picture() const {
+    if (!image) return {};
+    cairo_surface_t* s = image->surface();
+    cairo_surface_flush(s);
+    return CanvasImage{reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(s)),
+                       image->width(), image->height(), cairo_image_surface_get_stride(s) / 4};
+}
+
 CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {
     lumbraResources();
+}
+
+CAboutDlg::~CAboutDlg() {
+    if (CWnd* i = GetDlgItem(IDC_ICON)) i->setExtension(nullptr);
+}
+
+BOOL CAboutDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    // A positive pad with a drill hole on the editor's black ground.
+    constexpr int kSize = 32;
+    icon_.image = std::make_unique<CairoCanvas>(kSize, kSize);
+    CairoCanvas& c = *icon_.image;
+    c.fillRect(0, 0, kSize, kSize, kBlack);
+    c.setPen(Rgb{0, 0, 255}, 1, PenStyle::Solid);
+    c.setSolidBrush(Rgb{0, 0, 255});
+    c.ellipse(4, 4, kSize - 4, kSize - 4);
+    c.setPen(kWhite, 1, PenStyle::Solid);
+    c.setSolidBrush(kBlack);
+    c.ellipse(12, 12, kSize - 12, kSize - 12);
+    if (CWnd* i = GetDlgItem(IDC_ICON)) i->setExtension(&icon_);
+    return 1;
 }
 
 int DialogChooser::choose(const std::vector<ApertureCatalogEntry>& catalog) {

@@ -72,9 +72,10 @@ class CChangeDrillToolsDialog : public CDialog {
 
 // The picture of the selected aperture beside the chooser's list, attached to its preview control so
 // that a presenter can show it.
-class PreviewImage : public ControlExtension {
+class PreviewImage : public PictureExtension {
   public:
     void controlDestroyed(CWnd*) override {}
+    CanvasImage picture() const override;
     std::unique_ptr<CairoCanvas> image;
 };
 
@@ -102,6 +103,11 @@ class COpenCustomApDialog : public CDialog {
 class CAboutDlg : public CDialog {
   public:
     CAboutDlg();
+    ~CAboutDlg() override;
+    BOOL OnInitDialog() override;
+
+  private:
+    PreviewImage icon_; // the program's icon: an aperture drawn as the view draws one
 };
 
 // The chooser the document asks when a file holds several apertures.

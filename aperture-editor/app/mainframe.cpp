@@ -202,6 +202,11 @@ void CMainFrame::attachView(CLumbraView* view) {
             return view_->handleMessage(ViewMessage{
                 static_cast<int>(m), static_cast<unsigned>(w), GET_X_LPARAM(l), GET_Y_LPARAM(l), {}});
         });
+    // The view has no double clicks: the second press of one is a press, so quick clicks all count.
+    c.OnMessage(::WM_LBUTTONDBLCLK, [this](WPARAM w, LPARAM l) -> LRESULT {
+        return view_->handleMessage(ViewMessage{
+            int(::WM_LBUTTONDOWN), static_cast<unsigned>(w), GET_X_LPARAM(l), GET_Y_LPARAM(l), {}});
+    });
     for (UINT m : {UINT(::WM_KEYDOWN), UINT(::WM_CHAR)})
         c.OnMessage(m, [this, m](WPARAM w, LPARAM) -> LRESULT {
             return view_->handleMessage(ViewMessage{static_cast<int>(m), static_cast<unsigned>(w), 0, 0, {}});
@@ -222,8 +227,9 @@ void CMainFrame::attachView(CLumbraView* view) {
                                                    ScrollAction::ThumbPosition};
             UINT code = static_cast<UINT>(w & 0xFFFF);
             if (code > SB_THUMBPOSITION) return 0;
-            int thumb = static_cast<std::int16_t>(static_cast<std::uint16_t>((w >> 16) & 0xFFFF));
-            view_->scroll(m == ::WM_VSCROLL, actions[code], thumb);
+            // The thumb's position in units needs 32 bits: the canvas keeps it beside the message.
+            view_->scroll(m == ::WM_VSCROLL, actions[code], canvas().trackPosition());
+            showScrollBars();
             return 1;
         });
     c.setPainter([this] { view_->paint(); });
@@ -360,7 +366,42 @@ void CMainFrame::pointEntry(bool enabled) {
 bool CMainFrame::OnIdle(long count) {
     bool more = app_.OnIdle(count);
     refreshPanes();
+    showRecentFiles();
+    showScrollBars();
     return more;
+}
+
+void CMainFrame::showScrollBars() {
+    if (!view_) return;
+    auto info = [](const ScrollBarState& s) {
+        return ScrollBarInfo{s.minimum, s.maximum, s.page, s.position};
+    };
+    canvas().setScrollBar(false, info(view_->horizontalBar()));
+    canvas().setScrollBar(true, info(view_->verticalBar()));
+}
+
+void CMainFrame::showRecentFiles() {
+    // The recent-file entries show their paths, numbered; the ones not in use keep their placeholder.
+    std::vector<MenuEntry> m = menu();
+    bool changed = false;
+    const auto& files = app_.recentFiles();
+    std::function<void(std::vector<MenuEntry>&)> walk = [&](std::vector<MenuEntry>& entries) {
+        for (MenuEntry& e : entries) {
+            walk(e.items);
+            const int i = e.id - ID_FILE_MRU_FILE1;
+            if (!e.items.empty() || i < 0 || i >= kRecentFiles) continue;
+            std::string text = "Recent File";
+            if (i < static_cast<int>(files.size())) {
+                std::string path;
+                for (char ch : files[static_cast<size_t>(i)])
+                    path += ch == '&' ? std::string("&&") : std::string(1, ch);
+                text = korvane::format("&%d %s", i + 1, path.c_str());
+            }
+            if (e.text != text) e.text = text, changed = true;
+        }
+    };
+    walk(m);
+    if (changed) setMenu(std::move(m));
 }
 
 void CMainFrame::OnClose() {

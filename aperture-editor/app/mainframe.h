@@ -68,6 +68,8 @@ class CMainFrame : public CFrameWnd, public ViewFrame {
     EditVerdict widthEdited(const CString& text);
     EditVerdict toolEdited(const CString& text);
     void resizeImage(int w, int h);
+    void showRecentFiles();
+    void showScrollBars();
 
     CLumbraApp& app_;
     LumbraSettings& settings_;

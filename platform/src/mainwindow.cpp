@@ -85,6 +85,12 @@ LRESULT CCanvasWnd::wheelInput(int delta, int x, int y, UINT keys) {
     return SendMessage(WM_MOUSEWHEEL, MAKEWHEELWPARAM(delta, held_ | keys), MAKELPARAM(x, y));
 }
 
+LRESULT CCanvasWnd::scrollInput(bool vertical, UINT request, int position) {
+    track_ = position;
+    const WPARAM w = (request & 0xFFFF) | (static_cast<WPARAM>(static_cast<std::uint16_t>(position)) << 16);
+    return SendMessage(vertical ? WM_VSCROLL : WM_HSCROLL, w, 0);
+}
+
 // ---------------------------------------------------------------- frame
 
 CFrameWnd::CFrameWnd() {
@@ -101,6 +107,7 @@ CommandState CFrameWnd::queryCommand(int id) {
     if (auto it = updates_.find(id); it != updates_.end()) it->second(ui);
     s.enabled = ui.enabled();
     s.checked = ui.checked();
+    s.checkable = ui.checkable();
     return s;
 }
 

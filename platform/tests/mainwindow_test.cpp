@@ -29,8 +29,9 @@ class TestFrame : public CFrameWnd {
         OnMenuCommand(101, [this] { locked = !locked; });
         addAccelerator(VK_Z, kAccelCtrl, 100);
         addAccelerator(VK_BACK, kAccelAlt, 100);
-        for (UINT m : {UINT(WM_KEYDOWN), UINT(WM_CHAR), UINT(WM_MOUSEMOVE), UINT(WM_LBUTTONDOWN),
-                       UINT(WM_LBUTTONUP), UINT(WM_RBUTTONDOWN), UINT(WM_MOUSEWHEEL), UINT(WM_SIZE)})
+        for (UINT m :
+             {UINT(WM_KEYDOWN), UINT(WM_CHAR), UINT(WM_MOUSEMOVE), UINT(WM_LBUTTONDOWN), UINT(WM_LBUTTONUP),
+              UINT(WM_RBUTTONDOWN), UINT(WM_MOUSEWHEEL), UINT(WM_SIZE), UINT(WM_HSCROLL), UINT(WM_VSCROLL)})
             canvas().OnMessage(m, [this, m](WPARAM w, LPARAM l) -> LRESULT {
                 seen.push_back({m, w, l});
                 return 1;
@@ -125,6 +126,23 @@ TEST(MainWindowCanvas, MouseMessagesCarryThePixelAndTheHeldButtons) {
     EXPECT_EQ(f.seen[4].w, 0u);
     EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(f.seen[5].w), -240);
     EXPECT_EQ(f.seen[5].w & 0xFFFF, WPARAM(MK_CONTROL));
+}
+
+TEST(MainWindowCanvas, ScrollRequestsCarryTheCodeAndTheThumbsWholePosition) {
+    TestFrame f;
+    CCanvasWnd& c = f.canvas();
+    EXPECT_FALSE(c.scrollBar(false).shown()); // nothing set: nothing to scroll
+    c.setScrollBar(true, ScrollBarInfo{-3000000, 3000000, 1000000, 250000});
+    EXPECT_TRUE(c.scrollBar(true).shown());
+    EXPECT_FALSE((ScrollBarInfo{0, 100, 100, 0}.shown())); // the page covers the range
+    c.scrollInput(false, SB_PAGEDOWN);
+    c.scrollInput(true, SB_THUMBPOSITION, -2500000); // beyond the message's 16 bits
+    ASSERT_EQ(f.seen.size(), 2u);
+    EXPECT_EQ(f.seen[0].msg, UINT(WM_HSCROLL));
+    EXPECT_EQ(f.seen[0].w & 0xFFFF, WPARAM(SB_PAGEDOWN));
+    EXPECT_EQ(f.seen[1].msg, UINT(WM_VSCROLL));
+    EXPECT_EQ(f.seen[1].w & 0xFFFF, WPARAM(SB_THUMBPOSITION));
+    EXPECT_EQ(c.trackPosition(), -2500000);
 }
 
 TEST(MainWindowCanvas, PaintingIsLeftToTheOwnerAndHappensOnlyWhenInvalidated) {

@@ -425,7 +425,10 @@ TEST_F(AppTest, AMalformedStoredPlacementIsIgnored) {
 // ---------------------------------------------------------------- the program
 
 int runProgram(const std::string& args) {
-    int status = std::system((std::string(LUMBRA_PROGRAM) + " " + args + " 2>/dev/null").c_str());
+    // Without a display: a run without --script must not open a window here.
+    int status = std::system(
+        ("env -u DISPLAY -u WAYLAND_DISPLAY " + std::string(LUMBRA_PROGRAM) + " " + args + " 2>/dev/null")
+            .c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 

@@ -150,7 +150,8 @@ TEST_F(Dialogs, TheChooserListsTheAperturesAndADoubleClickOpensOne) {
     EXPECT_EQ(columns, (std::vector<std::string>{"Custom Name", "X-Size", "Y-Size"}));
     EXPECT_EQ(rows,
               (std::vector<std::string>{"first|0.00000|0.00000", "a-much-longer-name|1.00000|0.02000"}));
-    EXPECT_EQ(widths, (std::vector<int>{18 * 5, 8 * 5, 8 * 5}));
+    // The widest name and "000.0000", each with the cell margin of two average characters.
+    EXPECT_EQ(widths, (std::vector<int>{18 * 5 + 10, 8 * 5 + 10, 8 * 5 + 10}));
     EXPECT_EQ(selected, 0);
     EXPECT_EQ(app.document().aperture().name(), "a-much-longer-name");
     EXPECT_EQ(app.document().aperture().count(), 1);

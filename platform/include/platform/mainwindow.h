@@ -19,19 +19,26 @@ class CCmdUI {
   public:
     explicit CCmdUI(int id) : m_nID(id) {}
     void Enable(bool on = true) { enabled_ = on; }
-    void SetCheck(int check = 1) { checked_ = check; }
+    void SetCheck(int check = 1) {
+        checked_ = check;
+        checkable_ = true;
+    }
     bool enabled() const { return enabled_; }
     int checked() const { return checked_; }
+    // Whether the handler sets a check state at all (a presenter shows such items with a check mark).
+    bool checkable() const { return checkable_; }
     const int m_nID;
 
   private:
     bool enabled_ = true;
     int checked_ = 0;
+    bool checkable_ = false;
 };
 
 struct CommandState {
     bool enabled = false; // a command without a handler is disabled, as in the framework
     int checked = 0;
+    bool checkable = false;
 };
 
 // A menu: popups (items not empty), commands (id not 0) and separators (neither).
@@ -89,10 +96,12 @@ class CStatusBar : public CWnd {
     std::vector<Pane> panes_;
 };
 
-// A pixel image a canvas's owner paints into (32 bits a pixel, 0x00RRGGBB, rows `stride` pixels apart).
-struct CanvasImage {
-    const std::uint32_t* pixels = nullptr;
-    int width = 0, height = 0, stride = 0;
+// A scroll bar beside the canvas, as its owner sets it: the range, the page (the part in view) and the
+// position of the page's start; hidden while the page covers the range.
+struct ScrollBarInfo {
+    int minimum = 0, maximum = 0, page = 0, position = 0;
+    bool shown() const { return static_cast<long long>(page) < static_cast<long long>(maximum) - minimum; }
+    friend bool operator==(const ScrollBarInfo&, const ScrollBarInfo&) = default;
 };
 
 // The drawing area. Input arrives through its message map: mouse messages carry the pixel in lParam
@@ -119,6 +128,14 @@ class CCanvasWnd : public CWnd {
     LRESULT wheelInput(int delta, int x, int y, UINT keys = 0);
     UINT heldButtons() const { return held_; }
 
+    // The scroll bars: set by the owner, shown by the presenter. A person's request arrives as
+    // WM_HSCROLL / WM_VSCROLL with the SB_* code in the low word of wParam; the position of a thumb
+    // dropped at SB_THUMBPOSITION is in trackPosition(), as the message's 16 bits cannot hold it.
+    void setScrollBar(bool vertical, const ScrollBarInfo& info) { (vertical ? vbar_ : hbar_) = info; }
+    const ScrollBarInfo& scrollBar(bool vertical) const { return vertical ? vbar_ : hbar_; }
+    LRESULT scrollInput(bool vertical, UINT request, int position = 0);
+    int trackPosition() const { return track_; }
+
     bool hasFocus = true;
     void attachTo(CWnd* owner) { setParent(owner); }
 
@@ -126,6 +143,8 @@ class CCanvasWnd : public CWnd {
     int width_ = 0, height_ = 0;
     bool dirty_ = true;
     UINT held_ = 0;
+    ScrollBarInfo hbar_, vbar_;
+    int track_ = 0;
     std::function<void()> painter_;
     std::function<CanvasImage()> image_;
 };

@@ -80,6 +80,19 @@ class ValueBoxExtension : public ControlExtension {
     virtual int unitListWidth() const = 0; // in dialog units
 };
 
+// A pixel image a canvas's owner paints into (32 bits a pixel, 0x00RRGGBB, rows `stride` pixels apart).
+struct CanvasImage {
+    const std::uint32_t* pixels = nullptr;
+    int width = 0, height = 0, stride = 0;
+};
+
+// A picture an owner paints for a static control (a preview, an icon); a presenter shows it centred in
+// the control, scaled down when it is larger, and draws it again whenever the window is mirrored.
+class PictureExtension : public ControlExtension {
+  public:
+    virtual CanvasImage picture() const = 0;
+};
+
 // One window or control. Controls are CWnd objects owned by their parent window; a dialog, page or
 // sheet is a CWnd with children. Control state is public to the presenters through the accessors.
 class CWnd {

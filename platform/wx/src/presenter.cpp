@@ -1,5 +1,6 @@
 #include "platform/format.h"
 #include "platform/resources.h"
+#include "wxpresenter/frameview.h"
 #include "wxpresenter/wxpresenter.h"
 
 #include <wx/app.h>
@@ -90,8 +91,21 @@ void stopToolkit() {
     wxEntryCleanup();
 }
 
-WxPresenter::WxPresenter() = default;
-WxPresenter::~WxPresenter() = default;
+WxPresenter::WxPresenter() {
+    // Owners size status panes and list columns to their texts: measured in the font the windows use.
+    const wxFont font = templateFont(DialogTemplate{});
+    SetTextMeasure(
+        [font](const CString& text) {
+            wxScreenDC dc;
+            dc.SetFont(font);
+            return dc.GetTextExtent(u8(text)).x;
+        },
+        dialogBaseUnits(font).x);
+}
+
+WxPresenter::~WxPresenter() {
+    SetTextMeasure(nullptr, 0);
+}
 
 int WxPresenter::runModal(CModalWindow& window) {
     wxWindow* parent = views_.empty() ? parentWindow : views_.back()->dialog();
@@ -194,8 +208,22 @@ std::optional<std::string> WxPresenter::chooseFile(const FileDialogRequest& r) {
     return path;
 }
 
+int WxPresenter::runMainWindow(CFrameWnd& frame) {
+    FrameView view(frame);
+    FrameView* outer = frame_;
+    wxWindow* outerParent = parentWindow;
+    frame_ = &view;
+    parentWindow = view.frame();
+    if (onFrameShown) view.frame()->CallAfter([this, &view] { onFrameShown(view); });
+    const int code = view.run();
+    frame_ = outer;
+    parentWindow = outerParent;
+    return code;
+}
+
 void WxPresenter::pump() {
     // A long run inside a handler keeps its windows painted and answering.
+    if (frame_) frame_->sync();
     for (WindowView* v : views_)
         v->sync();
     if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) loop->YieldFor(wxEVT_CATEGORY_ALL);

@@ -1,3 +1,4 @@
+#include "wxpresenter/frameview.h"
 #include "wxpresenter/widgets.h"
 #include "wxpresenter/wxpresenter.h"
 
@@ -6,6 +7,7 @@
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/combobox.h>
+#include <wx/dcbuffer.h>
 #include <wx/evtloop.h>
 #include <wx/listbox.h>
 #include <wx/notebook.h>
@@ -44,20 +46,51 @@ void silence(wxWindow* w) {
         silence(child);
 }
 
+// A static control whose owner paints a picture: drawn centred, scaled down to fit.
+class PictureBox : public wxWindow {
+  public:
+    PictureBox(wxWindow* parent, const wxRect& r, PictureExtension& picture)
+        : wxWindow(parent, wxID_ANY, r.GetPosition(), r.GetSize()), picture_(picture) {
+        SetBackgroundStyle(wxBG_STYLE_PAINT);
+        Bind(wxEVT_PAINT, [this](wxPaintEvent&) { paint(); });
+    }
+
+  private:
+    void paint() {
+        wxAutoBufferedPaintDC dc(this);
+        dc.SetBackground(wxBrush(GetParent()->GetBackgroundColour()));
+        dc.Clear();
+        copyCanvasImage(picture_.picture(), image_);
+        if (!image_.IsOk()) return;
+        const wxSize room = GetClientSize();
+        wxImage shown = image_;
+        if (shown.GetWidth() > room.x || shown.GetHeight() > room.y) {
+            const double k = std::min(static_cast<double>(room.x) / shown.GetWidth(),
+                                      static_cast<double>(room.y) / shown.GetHeight());
+            shown = shown.Scale(std::max(1, static_cast<int>(shown.GetWidth() * k)),
+                                std::max(1, static_cast<int>(shown.GetHeight() * k)), wxIMAGE_QUALITY_HIGH);
+        }
+        dc.DrawBitmap(wxBitmap(shown), (room.x - shown.GetWidth()) / 2, (room.y - shown.GetHeight()) / 2);
+    }
+
+    PictureExtension& picture_;
+    wxImage image_;
+};
+
 } // namespace
 
-WindowView::WindowView(CModalWindow& window, wxWindow* parent) : window_(window) {
+WindowView::WindowView(CModalWindow& window, wxWindow* parent) : window_(&window) {
     dialog_ = new wxDialog(parent, wxID_ANY, u8(window.caption()), wxDefaultPosition, wxDefaultSize,
                            wxDEFAULT_DIALOG_STYLE);
     // Esc and the close box cancel through the model, as its Cancel button would.
     dialog_->Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& e) {
         if (e.GetKeyCode() == WXK_ESCAPE)
-            act([this] { window_.pressButton(IDCANCEL); });
+            act([this] { window_->pressButton(IDCANCEL); });
         else
             e.Skip();
     });
     dialog_->Bind(wxEVT_CLOSE_WINDOW,
-                  [this](wxCloseEvent&) { act([this] { window_.pressButton(IDCANCEL); }); });
+                  [this](wxCloseEvent&) { act([this] { window_->pressButton(IDCANCEL); }); });
     if (dynamic_cast<CPropertySheet*>(&window))
         buildSheet();
     else
@@ -66,12 +99,36 @@ WindowView::WindowView(CModalWindow& window, wxWindow* parent) : window_(window)
     dialog_->CentreOnScreen();
 }
 
+WindowView::WindowView(CWnd& bar, wxWindow* panel) {
+    // A bar's controls in a panel of the main window: placed from their rectangles as in a dialog, the
+    // panel as large as they need.
+    DialogTemplate font;
+    panel->SetFont(templateFont(font));
+    DialogBaseUnits base = dialogBaseUnits(panel->GetFont());
+    DlgRect extent{0, 0, 0, 0};
+    for (const auto& child : bar.children()) {
+        extent.w = std::max(extent.w, child->rect().x + child->rect().w);
+        extent.h = std::max(extent.h, child->rect().y + child->rect().h);
+    }
+    // A margin of one dialog unit on the far sides, as on the near ones.
+    extent.w += 2;
+    extent.h += 1;
+    const wxSize size = toPixels(extent, base).GetSize();
+    panel->SetMinSize(size);
+    panel->SetSize(size);
+    own_ = buildContainer(bar, panel, base);
+}
+
 WindowView::~WindowView() {
     for (auto& [id, t] : timers_)
         t.first->Stop();
     timers_.clear();
-    silence(dialog_);
-    delete dialog_;
+    if (dialog_) {
+        silence(dialog_);
+        delete dialog_;
+    } else if (own_.panel) {
+        silence(own_.panel); // a bar's panel belongs to its frame
+    }
 }
 
 WindowView::Container WindowView::buildContainer(CWnd& model, wxWindow* panel, DialogBaseUnits base) {
@@ -85,12 +142,12 @@ WindowView::Container WindowView::buildContainer(CWnd& model, wxWindow* panel, D
 }
 
 void WindowView::buildDialog() {
-    auto* dlg = dynamic_cast<CDialog*>(&window_);
+    auto* dlg = dynamic_cast<CDialog*>(window_);
     const DialogTemplate* t = dlg ? dlg->dialogTemplate() : nullptr;
     DialogTemplate fallback;
     if (!t) {
-        fallback.width = window_.rect().w;
-        fallback.height = window_.rect().h;
+        fallback.width = window_->rect().w;
+        fallback.height = window_->rect().h;
         t = &fallback;
     }
     auto* panel = new wxPanel(dialog_, wxID_ANY);
@@ -99,11 +156,11 @@ void WindowView::buildDialog() {
     wxRect r = toPixels({0, 0, t->width, t->height}, base);
     dialog_->SetClientSize(r.GetSize());
     panel->SetSize(r.GetSize());
-    own_ = buildContainer(window_, panel, base);
+    own_ = buildContainer(*window_, panel, base);
 }
 
 void WindowView::buildSheet() {
-    auto& sheet = dynamic_cast<CPropertySheet&>(window_);
+    auto& sheet = dynamic_cast<CPropertySheet&>(*window_);
     auto* frame = new wxPanel(dialog_, wxID_ANY);
     notebook_ = new wxNotebook(frame, wxID_ANY);
     // Every page gets its tab now; its controls appear once the model has created the page.
@@ -155,7 +212,7 @@ void WindowView::buildSheet() {
 
     notebook_->Bind(wxEVT_NOTEBOOK_PAGE_CHANGING, [this](wxBookCtrlEvent& e) {
         if (ending_) return;
-        auto& s = dynamic_cast<CPropertySheet&>(window_);
+        auto& s = dynamic_cast<CPropertySheet&>(*window_);
         const int target = e.GetSelection();
         if (target == s.GetActiveIndex()) return;
         commitPending();
@@ -189,6 +246,10 @@ ControlBinding WindowView::makeControl(CWnd& c, wxWindow* panel, DialogBaseUnits
     };
     switch (c.kind()) {
     case ControlKind::Static: {
+        if (auto* picture = dynamic_cast<PictureExtension*>(c.extension())) {
+            b.widget = b.input = new PictureBox(panel, r, *picture);
+            break;
+        }
         long s = wxST_NO_AUTORESIZE | ((style & kStyleRight) ? wxALIGN_RIGHT : wxALIGN_LEFT);
         auto* w = new wxStaticText(panel, wxID_ANY, text, r.GetPosition(), r.GetSize(), s);
         if (style & kStyleCenterV) {
@@ -346,7 +407,7 @@ wxRect WindowView::rectInDialog(int id, int page) const {
     const ControlBinding* b = find(id, page);
     if (!b) return {};
     wxPoint origin = b->widget->GetParent()->ClientToScreen(wxPoint(0, 0));
-    wxPoint client = dialog_->ClientToScreen(wxPoint(0, 0));
+    wxPoint client = (dialog_ ? static_cast<wxWindow*>(dialog_) : own_.panel)->ClientToScreen(wxPoint(0, 0));
     return wxRect(b->rect.GetPosition() + (origin - client), b->rect.GetSize());
 }
 
@@ -379,13 +440,17 @@ void WindowView::commitPending() {
         }
     };
     commitIn(own_);
-    if (auto* sheet = dynamic_cast<CPropertySheet*>(&window_)) {
+    if (auto* sheet = dynamic_cast<CPropertySheet*>(window_)) {
         if (auto it = pages_.find(sheet->GetActiveIndex()); it != pages_.end()) commitIn(it->second);
     }
 }
 
 void WindowView::act(const std::function<void()>& action) {
     if (ending_) return;
+    if (actor_) {
+        actor_(action); // a bar: its frame runs the action and mirrors everything
+        return;
+    }
     ++depth_;
     action();
     --depth_;
@@ -400,6 +465,11 @@ void WindowView::syncControl(ControlBinding& b) {
     const wxString text = u8(m.GetWindowText());
     switch (m.kind()) {
     case ControlKind::Static:
+        if (dynamic_cast<PictureBox*>(b.widget)) {
+            b.widget->Refresh(false); // the owner may have painted a new picture
+            break;
+        }
+        [[fallthrough]];
     case ControlKind::GroupBox:
     case ControlKind::PushButton:
     case ControlKind::DefPushButton:
@@ -476,25 +546,30 @@ void WindowView::syncControl(ControlBinding& b) {
 
 void WindowView::sync() {
     if (ending_) return;
+    if (!window_) {
+        for (auto& b : own_.controls)
+            syncControl(b);
+        return;
+    }
     buildPages();
-    const wxString caption = u8(window_.caption());
+    const wxString caption = u8(window_->caption());
     if (dialog_->GetTitle() != caption) dialog_->SetTitle(caption);
     for (auto& b : own_.controls)
         syncControl(b);
     for (auto& [index, c] : pages_)
         for (auto& b : c.controls)
             syncControl(b);
-    if (auto* sheet = dynamic_cast<CPropertySheet*>(&window_)) {
+    if (auto* sheet = dynamic_cast<CPropertySheet*>(window_)) {
         const int active = sheet->GetActiveIndex();
         if (active >= 0 && notebook_->GetSelection() != active)
             notebook_->ChangeSelection(static_cast<size_t>(active));
     }
     syncTimers();
-    if (window_.ended()) {
+    if (window_->ended()) {
         ending_ = true;
         for (auto& [id, t] : timers_)
             t.first->Stop();
-        if (dialog_->IsModal()) dialog_->EndModal(window_.modalResult());
+        if (dialog_->IsModal()) dialog_->EndModal(window_->modalResult());
         return;
     }
     syncFocus();
@@ -508,7 +583,7 @@ void WindowView::syncFocus() {
     dialog_->CallAfter([this] {
         focusQueued_ = false;
         if (ending_) return;
-        CWnd* f = window_.GetFocus();
+        CWnd* f = window_->GetFocus();
         if (!f) return;
         auto findIn = [f](Container& c) -> wxWindow* {
             for (auto& b : c.controls)
@@ -524,7 +599,7 @@ void WindowView::syncFocus() {
 }
 
 void WindowView::syncTimers() {
-    const auto& wanted = window_.timers();
+    const auto& wanted = window_->timers();
     for (auto it = timers_.begin(); it != timers_.end();) {
         auto w = wanted.find(it->first);
         if (w == wanted.end() || w->second != it->second.second) {
@@ -545,7 +620,7 @@ void WindowView::syncTimers() {
 }
 
 void WindowView::onTimer(unsigned id) {
-    act([this, id] { window_.SendMessage(WM_TIMER, id, 0); });
+    act([this, id] { window_->SendMessage(WM_TIMER, id, 0); });
 }
 
 } // namespace korvane::wx

@@ -52,18 +52,25 @@ struct ControlBinding {
 
 class ValueBoxWidget;
 class EditableList;
+class FrameView;
 
 // One modal window of the model shown as a wx dialog. Tests reach the widgets through it to drive them
 // with wx events.
 class WindowView {
   public:
     WindowView(CModalWindow& window, wxWindow* parent);
+    // The controls of a main window's bar, built in `panel` (which the caller owns).
+    WindowView(CWnd& bar, wxWindow* panel);
     ~WindowView();
     WindowView(const WindowView&) = delete;
     WindowView& operator=(const WindowView&) = delete;
 
+    // Null for a bar.
     wxDialog* dialog() const { return dialog_; }
-    CModalWindow& model() const { return window_; }
+    CModalWindow& model() const { return *window_; }
+    bool isBar() const { return window_ == nullptr; }
+    // A bar's actions run through its frame, which mirrors the whole window afterwards.
+    void setActor(std::function<void(const std::function<void()>&)> actor) { actor_ = std::move(actor); }
     bool isSheet() const { return notebook_ != nullptr; }
     wxNotebook* notebook() const { return notebook_; }
 
@@ -81,7 +88,7 @@ class WindowView {
     // Builds widgets for sheet pages that exist in the model but not yet on screen.
     void buildPages();
 
-    // The area the controls are placed in (the dialog's client area).
+    // The area the controls are placed in (the dialog's client area, a bar's panel).
     wxWindow* clientArea() const { return own_.panel; }
 
     // --- called by the widgets
@@ -110,7 +117,8 @@ class WindowView {
     Container* containerOf(int page);
     const Container* containerOf(int page) const;
 
-    CModalWindow& window_;
+    CModalWindow* window_ = nullptr;
+    std::function<void(const std::function<void()>&)> actor_;
     wxDialog* dialog_ = nullptr;
     wxNotebook* notebook_ = nullptr;
     Container own_;                  // the dialog, or the sheet's buttons
@@ -133,9 +141,14 @@ class WxPresenter : public Presenter {
     std::optional<std::string> chooseFile(const FileDialogRequest& request) override;
     void pump() override;
     void refresh(CModalWindow& window) override;
+    // Shows the main window as a wxFrame and runs it until the model quits; modal windows and message
+    // boxes opened meanwhile belong to it.
+    int runMainWindow(CFrameWnd& frame) override;
 
     // Called once a window is on screen, inside its modal loop.
     std::function<void(WindowView&)> onShown;
+    // Called once a main window is on screen, inside its loop (tests drive it from here).
+    std::function<void(FrameView&)> onFrameShown;
     // When set and giving an answer, a message box is answered without being shown (tests).
     std::function<std::optional<int>(const MessageBoxRequest&)> answerMessageBox;
     // When set, replaces the help window.
@@ -147,10 +160,13 @@ class WxPresenter : public Presenter {
     const std::vector<HelpRequest>& helpRequests() const { return helps_; }
     // The innermost window on screen.
     WindowView* activeView() const { return views_.empty() ? nullptr : views_.back(); }
+    // The main window on screen, if any.
+    FrameView* frameView() const { return frame_; }
     // The parent for windows this presenter opens (the launcher sets its frame).
     wxWindow* parentWindow = nullptr;
 
   private:
+    FrameView* frame_ = nullptr;
     std::vector<WindowView*> views_;
     std::vector<MessageBoxRequest> boxes_;
     std::vector<HelpRequest> helps_;

@@ -1,5 +1,11 @@
 #include "wxtesting/screenshot.h"
 
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/radiobut.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
 #include <wx/evtloop.h>
 #include <wx/filename.h>
 #include <wx/toplevel.h>
@@ -13,6 +19,48 @@
 #include <unordered_set>
 
 namespace wxtesting {
+
+namespace {
+
+// Room a text field keeps around its text (frame and inner padding of the toolkit's theme), in pixels;
+// measured on the screenshots: a value 81 px wide is cut off in a field of 94.
+constexpr int kFieldPadding = 18;
+
+// The width a control needs for its caption: a button only its text (its frame may touch the text),
+// a label its text, a radio button or check box the text and the indicator.
+int neededWidth(wxWindow* w, const wxString& label) {
+    if (dynamic_cast<wxButton*>(w)) return w->GetTextExtent(label).x;
+    return w->GetBestSize().x;
+}
+
+void collectClipped(wxWindow* w, std::vector<std::string>& out) {
+    for (wxWindow* child : w->GetChildren()) {
+        if (!child->IsShownOnScreen()) continue;
+        const int id = child->GetId();
+        if (auto* text = dynamic_cast<wxTextCtrl*>(child); text && !text->IsMultiLine()) {
+            const int needed = text->GetTextExtent(text->GetValue()).x + kFieldPadding;
+            if (needed > text->GetSize().x)
+                out.push_back("value \"" + text->GetValue().utf8_string() + "\": " + std::to_string(needed) +
+                              " px in " + std::to_string(text->GetSize().x));
+        } else if (dynamic_cast<wxStaticText*>(child) || dynamic_cast<wxButton*>(child) ||
+                   dynamic_cast<wxRadioButton*>(child) || dynamic_cast<wxCheckBox*>(child)) {
+            const wxString label = wxControl::RemoveMnemonics(child->GetLabel());
+            const int needed = neededWidth(child, label);
+            if (!label.empty() && !label.Contains('\n') && needed > child->GetSize().x)
+                out.push_back("label \"" + label.utf8_string() + "\" of control " + std::to_string(id) +
+                              ": " + std::to_string(needed) + " px in " + std::to_string(child->GetSize().x));
+        }
+        collectClipped(child, out);
+    }
+}
+
+} // namespace
+
+std::vector<std::string> clippedTexts(wxWindow* root) {
+    std::vector<std::string> out;
+    if (root) collectClipped(root, out);
+    return out;
+}
 
 wxImage capture(wxWindow* window) {
     for (int i = 0; i < 10; ++i) {

@@ -8,6 +8,7 @@
 #include <wx/image.h>
 
 #include <string>
+#include <vector>
 
 namespace wxtesting {
 
@@ -27,5 +28,9 @@ std::string artefactPath(const std::string& name);
 // Saves a screenshot as PNG under artefactPath(name). Fails when the image is empty or of one colour
 // (nothing was drawn) or cannot be written; the image is saved in any case, to be looked at.
 testing::AssertionResult saveScreenshot(const wxImage& image, const std::string& name);
+
+// Every text shown under `root` that does not fit its control: a one-line field's value, the caption of
+// a label, button, radio button or check box. Each entry says which text, what it needs and what it has.
+std::vector<std::string> clippedTexts(wxWindow* root);
 
 } // namespace wxtesting
