@@ -270,13 +270,6 @@ class CPage2 : public Page {
         DDX_RadioPair(pDX, IDC_SMALL_VDS, IDC_LARGE_VDS, m_in.idGS);
         DDX_Check(pDX, IDC_THREE_CURVES, m_in.idNum);
     }
-    void applyPreset(int p) {
-        m_in.idNum = m_in.idGS = p == kNmos ? 1 : 0;
-        m_in.transfer = kTransferPresets[static_cast<size_t>(p)];
-        if (!m_bInitialised) return;
-        UpdateData(false);
-        route();
-    }
     // Shows where the entered transfer characteristic is read and greys the boxes no option uses.
     void route();
 
@@ -290,10 +283,6 @@ class CPage2 : public Page {
 class CPage3 : public Page {
   public:
     explicit CPage3(Inputs& in) : Page(kOptionC, in, frame::Help{651}) {}
-    void applyPreset() {
-        m_in.optionC = kOptionCPreset;
-        if (m_bInitialised) UpdateData(false);
-    }
     void enableAll(bool enable) {
         if (exists()) enableBoxes(0, -1, enable);
     }
@@ -312,14 +301,6 @@ class CPage4 : public Page {
         DDX_RadioPair(pDX, IDC_BULK_YES, IDC_BULK_NO, m_in.idBS);
         DDX_Check(pDX, IDC_NO_CURVES, m_in.idCap);
     }
-    void applyPreset(int p) {
-        m_in.idBS = p == kPmos ? 1 : 0;
-        m_in.idCap = p == kNmos ? 1 : 0;
-        m_in.capacitance = kCapacitancePresets[static_cast<size_t>(p)];
-        if (!m_bInitialised) return;
-        UpdateData(false);
-        enableCurveBoxes();
-    }
 
   protected:
     void controlSetup() override {
@@ -330,7 +311,7 @@ class CPage4 : public Page {
         enableCurveBoxes();
     }
 
-  private:
+  public:
     // The curve points are asked for only when the curves are available.
     void enableCurveBoxes() { enableBoxes(4, -1, m_in.idCap == 0); }
 };
@@ -348,12 +329,12 @@ class CPropSheet : public CMakerSheet {
 
     // Fills every page with the preset set of a channel type; nothing is asked.
     void applyPresets(int p) {
-        m_in.general = kGeneralPresets[static_cast<size_t>(p)];
+        m_in = presetInputs(p);
         setCaption(p);
-        m_page2.applyPreset(p);
-        m_page3.applyPreset();
-        m_page4.applyPreset(p);
-        if (m_page1.initialised()) m_page1.UpdateData(false);
+        for (Page* page : std::initializer_list<Page*>{&m_page1, &m_page2, &m_page3, &m_page4})
+            if (page->initialised()) page->UpdateData(false);
+        if (m_page2.initialised()) m_page2.route();
+        if (m_page4.initialised()) m_page4.enableCurveBoxes();
     }
 
     CPage3& page3() { return m_page3; }
