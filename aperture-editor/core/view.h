@@ -6,6 +6,8 @@
 #include "canvas.h"
 #include "document.h"
 
+#include "platform/winmsg.h"
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -15,18 +17,9 @@
 
 namespace lumbra {
 
-// Messages a view receives (numbered as the platform numbers them).
-inline constexpr int WM_KEYDOWN = 0x0100;
-inline constexpr int WM_CHAR = 0x0102;
-inline constexpr int WM_MOUSEMOVE = 0x0200;
-inline constexpr int WM_LBUTTONDOWN = 0x0201; // 513
-inline constexpr int WM_LBUTTONUP = 0x0202;   // 514
-inline constexpr int WM_RBUTTONDOWN = 0x0204; // 516
-inline constexpr int WM_RBUTTONUP = 0x0205;
-inline constexpr int WM_KEYED_POINT = 0x0400 + 60; // 1084: a point typed in, as a click
-inline constexpr unsigned MK_LBUTTON = 0x0001;
-inline constexpr unsigned VK_ESCAPE = 27;
-inline constexpr unsigned VK_9 = 0x39;
+// The view's own message, beside the platform's numbers: a point typed in, given to a command as a
+// click (wParam carries the real button message).
+inline constexpr int WM_KEYED_POINT = int(WM_USER) + 60; // 1084
 
 struct ViewMessage {
     int message = 0;
