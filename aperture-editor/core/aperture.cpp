@@ -416,6 +416,15 @@ void ApertureRecord::addWindowSelection(PrimitiveRecord* p) {
     selectionChanged();
 }
 
+void ApertureRecord::setWindowSelection(std::vector<PrimitiveRecord*> members) {
+    clearSelection();
+    for (PrimitiveRecord* p : members)
+        p->selected = 1;
+    windowSelection_ = std::move(members);
+    selectionCount_ = static_cast<int>(windowSelection_.size());
+    selectionChanged();
+}
+
 const PrimitiveList& ApertureRecord::selectionCopies() const {
     if (!copiesValid_) {
         selectionCopies_.clear();

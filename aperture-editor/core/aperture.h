@@ -124,6 +124,8 @@ class ApertureRecord {
     // A list member; at, when known, is its index (saves a search).
     void setPick(PrimitiveRecord* p, long at = -1);
     void addWindowSelection(PrimitiveRecord* p);
+    // Replaces the selection by these list members, in this order (a window selection of them all).
+    void setWindowSelection(std::vector<PrimitiveRecord*> members);
     PrimitiveRecord* pick() const { return pick_; }
     // Index of the pick in the list, or -1.
     long pickIndex() const;

@@ -232,16 +232,17 @@ void CLumbraView::drawPrimitive(Canvas& c, const PrimitiveRecord& p, std::int32_
             ox = clampPixel(-ddy / len * hw);
             oy = clampPixel(ddx / len * hw);
         }
-        c.polygon({{a.x + ox, a.y + oy}, {b.x + ox, b.y + oy}, {b.x - ox, b.y - oy}, {a.x - ox, a.y - oy}});
+        points_.assign(
+            {{a.x + ox, a.y + oy}, {b.x + ox, b.y + oy}, {b.x - ox, b.y - oy}, {a.x - ox, a.y - oy}});
+        c.polygon(points_);
         break;
     }
     case AP_POLYGON: {
-        std::vector<PixelPoint> pts;
         std::size_t n = p.vertices.empty() ? 0 : p.vertices.size() - 1;
-        pts.reserve(n);
+        points_.clear();
         for (std::size_t i = 0; i < n; ++i)
-            pts.push_back(at(p.vertices[i]));
-        if (!pts.empty()) c.polygon(pts);
+            points_.push_back(at(p.vertices[i]));
+        if (!points_.empty()) c.polygon(points_);
         break;
     }
     case AP_ARC: {
@@ -315,6 +316,15 @@ void CLumbraView::paint() {
         if (cullHidden && !reaches(hitBoxes[i]) && !reaches(pointBoxes[i])) continue;
         const auto& p = list[i];
         Rgb colour = colourFor(*p);
+        const Box& hb = hitBoxes[i];
+        if (!p->drilled() && hb.lx <= hb.hx && (double(hb.hx) - hb.lx) * scale < 1.0 &&
+            (double(hb.hy) - hb.ly) * scale < 1.0) {
+            // Smaller than a pixel: the pixel under its middle, rather than a shape that may light
+            // none (and for far less work, which counts when a million are in view).
+            PixelPoint m = toPixel((std::int64_t(hb.lx) + hb.hx) / 2, (std::int64_t(hb.ly) + hb.hy) / 2);
+            c.setPixel(m.x, m.y, colour);
+            continue;
+        }
         if (p->type == AP_ARC)
             usePen(colour, fillMode ? std::max(lengthToPixels(p->size), 1) : 1, PenStyle::Solid);
         else
@@ -322,11 +332,31 @@ void CLumbraView::paint() {
         if (fillMode) useBrush(colour);
         drawPrimitive(c, *p, 0, 0, false);
     }
-    bands_.redraw(&c, 0, 0, RubberBandStack::Recompute);
     c.setPen(kWhite, 1, PenStyle::Solid);
     c.line(origin.x - 10, origin.y + 10, origin.x + 10, origin.y - 10);
     c.line(origin.x - 10, origin.y - 10, origin.x + 10, origin.y + 10);
+    // The frame is kept before any XOR overlay is drawn on it (so the marker lies under the rubber
+    // bands): taking the overlays off is then one copy.
+    keptFrame_.reset();
+    if (c.keepBackground()) keptFrame_ = frameKey();
+    bands_.redraw(&c, 0, 0, RubberBandStack::Recompute);
     updateScrollBars();
+}
+
+CLumbraView::FrameKey CLumbraView::frameKey() const {
+    return FrameKey{canvas_,        window,        clientWidth(),
+                    clientHeight(), fillMode,      doc_.aperture().count(),
+                    positiveColour, negativeColour};
+}
+
+void CLumbraView::restoreFrame() {
+    if (!canvas_ || !keptFrame_ || !(*keptFrame_ == frameKey()) || !canvas_->restoreBackground()) {
+        paint();
+        return;
+    }
+    crosshairDrawn_ = false;
+    bands_.forgetImages();
+    bands_.redraw(canvas_, 0, 0, RubberBandStack::Recompute);
 }
 
 void CLumbraView::highlightSelection() {
@@ -703,17 +733,28 @@ int CLumbraView::selectWindow(Point a, Point b, int toolFilter) {
     ViewWindow r = normalised(a, b);
     ApertureRecord& ap = aperture();
     ap.clearSelection();
-    // A defining-point box inside the window is exactly "every defining point inside".
+    // A defining-point box inside the window is exactly "every defining point inside". The boxes sit
+    // in one array: the indices of those inside are gathered first without a branch (most boxes fail,
+    // in no order a predictor could learn), then only those members are visited.
     const std::vector<Box>& boxes = ap.definingBoxes();
-    for (std::size_t i = 0; i < boxes.size(); ++i) {
-        const Box& q = boxes[i];
-        // Without branches: most boxes fail, in no order a predictor could learn.
-        bool in =
-            (q.lx >= r.left) & (q.hx <= r.right) & (q.ly >= r.bottom) & (q.hy <= r.top) & (q.lx <= q.hx);
-        if (!in) continue;
-        PrimitiveRecord* p = ap.at(i);
-        if (passes(*p, toolFilter)) ap.addWindowSelection(p);
+    const std::size_t n = boxes.size();
+    std::vector<PrimitiveRecord*> members;
+    std::uint32_t inside[512]; // a chunk's worth, kept in the first-level cache
+    for (std::size_t from = 0; from < n; from += std::size(inside)) {
+        const std::size_t to = std::min(n, from + std::size(inside));
+        std::size_t found = 0;
+        for (std::size_t i = from; i < to; ++i) {
+            const Box& q = boxes[i];
+            inside[found] = static_cast<std::uint32_t>(i - from);
+            found +=
+                (q.lx >= r.left) & (q.hx <= r.right) & (q.ly >= r.bottom) & (q.hy <= r.top) & (q.lx <= q.hx);
+        }
+        for (std::size_t k = 0; k < found; ++k) {
+            PrimitiveRecord* p = ap.at(from + inside[k]);
+            if (passes(*p, toolFilter)) members.push_back(p);
+        }
     }
+    ap.setWindowSelection(std::move(members));
     return ap.selectionCount();
 }
 

@@ -192,6 +192,10 @@ class CLumbraView : public DocumentObserver {
     void drawPrimitive(Canvas& c, const PrimitiveRecord& p, std::int32_t dx, std::int32_t dy,
                        bool outline) const;
     void highlightSelection();
+    // Takes the XOR overlays (selection highlight, rubber bands, crosshair) off by putting back the
+    // frame kept at the last paint, then draws the rubber bands again; repaints when no kept frame
+    // matches the view any more.
+    void restoreFrame();
     ScrollBarState horizontalBar() const { return hbar_; }
     ScrollBarState verticalBar() const { return vbar_; }
     void updateScrollBars();
@@ -285,6 +289,17 @@ class CLumbraView : public DocumentObserver {
     PixelPoint crosshair_;
     bool crosshairDrawn_ = false;
     ScrollBarState hbar_, vbar_;
+    // What the kept frame was painted from: a restore is refused when any of it changed since.
+    struct FrameKey {
+        const Canvas* canvas = nullptr;
+        ViewWindow window;
+        int width = 0, height = 0, fillMode = 0, count = 0;
+        Rgb positive, negative;
+        friend bool operator==(const FrameKey&, const FrameKey&) = default;
+    };
+    FrameKey frameKey() const;
+    std::optional<FrameKey> keptFrame_;
+    mutable std::vector<PixelPoint> points_; // scratch of drawPrimitive
     std::int64_t rangeX_ = 0, rangeY_ = 0;
 };
 
