@@ -107,11 +107,14 @@ class ApertureRecord {
     long indexOf(const PrimitiveRecord* p) const;
 
     // Boxes of the list members, in list order, for scans that test the exact shape of candidates
-    // only. Kept beside the list; a member changed in place other than through retool needs
-    // invalidateBoxes().
+    // only. Kept beside the list, as is the extent; a member changed in place other than through
+    // retool needs invalidateBoxes().
     const std::vector<Box>& hitBoxes() const;
     const std::vector<Box>& definingBoxes() const;
-    void invalidateBoxes() { boxesValid_ = false; }
+    void invalidateBoxes() {
+        boxesValid_ = false;
+        extentValid_ = false;
+    }
 
     void snapshot();
     bool hasSnapshot() const { return hasSnapshot_; }
@@ -165,6 +168,9 @@ class ApertureRecord {
     int selectionCount_ = 0;
     mutable std::vector<Box> hitBoxes_, definingBoxes_;
     mutable bool boxesValid_ = true;
+    // The extent (extentUnits), kept under the same rule as the boxes.
+    mutable std::int64_t extentX_ = 0, extentY_ = 0;
+    mutable bool extentValid_ = false;
     bool modified_ = false;
 };
 
