@@ -242,6 +242,7 @@ void ApertureRecord::reset(const std::string& name, double xSizeInches, double y
     definingBoxes_.clear();
     boxesValid_ = true;
     extentValid_ = false;
+    ++changes_;
 }
 
 void ApertureRecord::adopt(const std::string& name, double xSizeInches, double ySizeInches,
@@ -251,12 +252,14 @@ void ApertureRecord::adopt(const std::string& name, double xSizeInches, double y
     list_ = std::move(primitives);
     boxesValid_ = false;
     extentValid_ = false;
+    ++changes_;
     if (!list_.empty()) mark();
 }
 
 PrimitiveRecord* ApertureRecord::append(std::unique_ptr<PrimitiveRecord> p) {
     p->selected = 0;
     if (extentValid_) raiseExtent(*p, extentX_, extentY_);
+    ++changes_;
     list_.push_back(std::move(p));
     if (boxesValid_) {
         hitBoxes_.push_back(hitBox(*list_.back()));
@@ -314,6 +317,7 @@ std::unique_ptr<PrimitiveRecord> ApertureRecord::remove(const PrimitiveRecord* p
     auto out = std::move(list_[at]);
     list_.erase(list_.begin() + i);
     extentValid_ = false;
+    ++changes_;
     if (boxesValid_) {
         hitBoxes_.erase(hitBoxes_.begin() + i);
         definingBoxes_.erase(definingBoxes_.begin() + i);
@@ -329,6 +333,7 @@ std::size_t ApertureRecord::removeAll(const std::vector<const PrimitiveRecord*>&
     std::unordered_set<const PrimitiveRecord*> doomed(members.begin(), members.end());
     std::vector<const PrimitiveRecord*> gone;
     extentValid_ = false;
+    ++changes_;
     // One pass that keeps the boxes beside their primitives.
     std::size_t kept = 0;
     for (std::size_t i = 0; i < list_.size(); ++i) {
@@ -373,6 +378,7 @@ void ApertureRecord::undo() {
     hasSnapshot_ = false;
     boxesValid_ = false;
     extentValid_ = false;
+    ++changes_;
     for (auto& p : list_)
         p->origin = nullptr; // the sources are gone
     for (std::size_t i = 0; i < list_.size(); ++i) {
@@ -498,6 +504,7 @@ void ApertureRecord::retool(PrimitiveRecord& p, std::int32_t size, std::int32_t 
     // The size and the tool word (a line's ends) shape the hit box.
     boxesValid_ = false;
     extentValid_ = false;
+    ++changes_;
     mark();
 }
 

@@ -114,7 +114,11 @@ class ApertureRecord {
     void invalidateBoxes() {
         boxesValid_ = false;
         extentValid_ = false;
+        ++changes_;
     }
+    // Counts the changes of the list and its boxes: an index built over the boxes is still good while
+    // this stays the same.
+    std::uint64_t changes() const { return changes_; }
 
     void snapshot();
     bool hasSnapshot() const { return hasSnapshot_; }
@@ -171,6 +175,7 @@ class ApertureRecord {
     // The extent (extentUnits), kept under the same rule as the boxes.
     mutable std::int64_t extentX_ = 0, extentY_ = 0;
     mutable bool extentValid_ = false;
+    std::uint64_t changes_ = 0;
     bool modified_ = false;
 };
 

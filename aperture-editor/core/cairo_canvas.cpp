@@ -28,14 +28,14 @@ void source(cairo_t* cr, Rgb c) {
 // A computed edge rounded down or up to a pixel column, kept within a little of the buffer (the shape
 // may reach far beyond it; only what lies inside is drawn). Cheaper than the library's floor and ceil,
 // which the rasterisers would call per row.
-long floorColumn(double x, int w) {
+[[gnu::always_inline]] inline long floorColumn(double x, int w) {
     if (!(x == x)) return -2;
     double c = std::clamp(x, -3.0, double(w) + 3.0);
     auto i = static_cast<long>(c);
     return std::max(i - (c < double(i)), -2L);
 }
 
-long ceilColumn(double x, int w) {
+[[gnu::always_inline]] inline long ceilColumn(double x, int w) {
     if (!(x == x)) return -2;
     double c = std::clamp(x, -3.0, double(w) + 3.0);
     auto i = static_cast<long>(c);
@@ -95,12 +95,6 @@ void CairoCanvas::cairoBegin() {
 
 void CairoCanvas::cairoEnd() {
     cairo_surface_flush(surface_);
-}
-
-void CairoCanvas::plot(int x, int y, std::uint32_t value) {
-    if (x < 0 || y < 0 || x >= w_ || y >= h_) return;
-    std::uint32_t& p = row(y)[x];
-    p = xor_ ? p ^ kInvert : value;
 }
 
 void CairoCanvas::span(int y, long x0, long x1, std::uint32_t value) {
@@ -260,6 +254,11 @@ void CairoCanvas::fillPolygon(const std::vector<PixelPoint>& points, std::uint32
         for (std::size_t k = 1; k < crossings_.size(); ++k)
             for (std::size_t j = k; j > 0 && crossings_[j].first < crossings_[j - 1].first; --j)
                 std::swap(crossings_[j], crossings_[j - 1]);
+        if (crossings_.size() == 2) {
+            // The usual row of a convex shape: one run between the two edges.
+            span(y, ceilColumn(crossings_[0].first, w_), ceilColumn(crossings_[1].first, w_) - 1, value);
+            continue;
+        }
         int winding = 0;
         double from = 0;
         for (const auto& [x, dir] : crossings_) {

@@ -44,7 +44,11 @@ class CairoCanvas : public Canvas {
 
   private:
     std::uint32_t* row(int y) const { return data_ + static_cast<std::ptrdiff_t>(y) * stride_; }
-    void plot(int x, int y, std::uint32_t value); // honours XOR
+    void plot(int x, int y, std::uint32_t value) { // honours XOR
+        if (x < 0 || y < 0 || x >= w_ || y >= h_) return;
+        std::uint32_t& p = row(y)[x];
+        p = xor_ ? p ^ 0x00ffffffu : value;
+    }
     // Pixels x0..x1 (inclusive) of row y, clipped to the buffer; inverted in XOR mode.
     void span(int y, long x0, long x1, std::uint32_t value);
     void step(int x1, int y1, int x2, int y2); // a one-pixel line without its end pixel

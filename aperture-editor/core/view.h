@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -294,12 +295,20 @@ class CLumbraView : public DocumentObserver {
         const Canvas* canvas = nullptr;
         ViewWindow window;
         int width = 0, height = 0, fillMode = 0, count = 0;
+        std::uint64_t changes = 0;
         Rgb positive, negative;
         friend bool operator==(const FrameKey&, const FrameKey&) = default;
     };
     FrameKey frameKey() const;
     std::optional<FrameKey> keptFrame_;
     mutable std::vector<PixelPoint> points_; // scratch of drawPrimitive
+    // A grid over the primitives' boxes, so that a zoomed-in paint visits what is near the view only.
+    struct PaintGrid;
+    std::unique_ptr<PaintGrid> grid_;
+    // Calls draw(i) in list order for every primitive whose box reaches the rectangle (units).
+    template <class Draw>
+    void forEachReaching(std::int64_t left, std::int64_t bottom, std::int64_t right, std::int64_t top,
+                         Draw&& draw);
     std::int64_t rangeX_ = 0, rangeY_ = 0;
 };
 

@@ -208,6 +208,17 @@ TEST_F(Paint, LeavingOutWhatCannotShowChangesNoPixel) {
         p.polarity = pick(rng) < 8 ? 1 : 0;
         ap().append(std::move(p));
     }
+    // Enough small ones spread wide for the paint to look them up in its grid rather than scan.
+    std::uniform_int_distribution<std::int32_t> wide(u(-4000), u(4000)), small(0, u(12));
+    for (int i = 0; i < 30000; ++i) {
+        Point c{wide(rng), wide(rng)};
+        if (i % 3 == 0)
+            ap().append(PrimitiveRecord::circle(small(rng), c));
+        else if (i % 3 == 1)
+            ap().append(PrimitiveRecord::line(small(rng), c, {c.x + small(rng), c.y - small(rng)}));
+        else
+            ap().append(PrimitiveRecord::polygon({c, {c.x + small(rng), c.y}, {c.x, c.y + small(rng)}, c}));
+    }
     int differing = 0, lit = 0;
     for (Point centre : {P(0, 0), P(150, -120), P(-300, 260)}) {
         for (int fill : {1, 0}) {
