@@ -387,9 +387,11 @@ void CLumbraView::forEachReaching(std::int64_t left, std::int64_t bottom, std::i
             order.push_back(static_cast<std::uint32_t>(w * 64 + static_cast<std::size_t>(b)));
         }
     }
-    // The records lie scattered over a large aperture's memory: fetch them (and a polygon's vertices)
-    // a few ahead of drawing, so that the waits overlap.
+    // The records lie scattered over a large aperture's memory: fetch their list slots, them and a
+    // polygon's vertices a few ahead of drawing, so that the waits overlap.
+    const auto* slots = a.primitives().data();
     for (std::size_t k = 0; k < order.size(); ++k) {
+        if (k + 32 < order.size()) __builtin_prefetch(slots + order[k + 32]);
         if (k + 16 < order.size()) __builtin_prefetch(a.at(order[k + 16]));
         if (k + 8 < order.size()) {
             const PrimitiveRecord* ahead = a.at(order[k + 8]);
