@@ -342,8 +342,14 @@ void CLumbraView::forEachReaching(std::int64_t left, std::int64_t bottom, std::i
         for (std::size_t i = 0; i < n; ++i)
             if (reaches(hit[i]) | reaches(pts[i])) draw(i);
     };
-    // Small apertures are scanned: building the grid would cost more than it saves.
+    // Small apertures are scanned: building the grid would cost more than it saves. So are views of
+    // much of the aperture (judged by its extent, which is kept; the grid is then not even built).
     if (n < 20000) return linear();
+    std::int64_t sx = 0, sy = 0;
+    a.extentUnits(sx, sy);
+    if (double(right - left) * double(top - bottom) * 4 >
+        double(std::max<std::int64_t>(sx, 1)) * double(std::max<std::int64_t>(sy, 1)))
+        return linear();
     if (!grid_) grid_ = std::make_unique<PaintGrid>();
     PaintGrid& g = *grid_;
     if (!g.built || g.changes != a.changes() || g.count != n) {
