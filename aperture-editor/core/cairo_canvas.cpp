@@ -232,7 +232,9 @@ void CairoCanvas::fillPolygon(const std::vector<PixelPoint>& points, std::uint32
         bottom = std::max(bottom, d.y);
     }
     if (edges_.empty()) return;
-    std::sort(edges_.begin(), edges_.end(), [](const Edge& l, const Edge& r) { return l.top < r.top; });
+    for (std::size_t k = 1; k < edges_.size(); ++k) // by top row; few edges: insertion sort
+        for (std::size_t j = k; j > 0 && edges_[j].top < edges_[j - 1].top; --j)
+            std::swap(edges_[j], edges_[j - 1]);
     active_.clear();
     std::size_t next = 0;
     const int y0 = std::max(top, 0), y1 = std::min(bottom - 1, h_ - 1);
@@ -241,24 +243,29 @@ void CairoCanvas::fillPolygon(const std::vector<PixelPoint>& points, std::uint32
             if (edges_[next].bottom > y) active_.push_back(next);
             ++next;
         }
+        std::erase_if(active_, [&](std::size_t e) { return edges_[e].bottom <= y; });
+        if (active_.size() == 2) {
+            // The usual stretch of a convex shape: one run a row between the same two edges, until
+            // either ends or another edge starts.
+            const Edge &a = edges_[active_[0]], &b = edges_[active_[1]];
+            int last = std::min({a.bottom - 1, b.bottom - 1, y1});
+            if (next < edges_.size()) last = std::min(last, edges_[next].top - 1);
+            for (; y <= last; ++y) {
+                double xa = a.x + a.slope * double(y - a.top), xb = b.x + b.slope * double(y - b.top);
+                span(y, ceilColumn(std::min(xa, xb), w_), ceilColumn(std::max(xa, xb), w_) - 1, value);
+            }
+            --y; // the loop's step brings it to the next row to look at
+            continue;
+        }
         crossings_.clear();
-        std::size_t kept = 0;
         for (std::size_t e : active_) {
             const Edge& g = edges_[e];
-            if (g.bottom <= y) continue;
-            active_[kept++] = e;
             crossings_.emplace_back(g.x + g.slope * double(y - g.top), g.dir);
         }
-        active_.resize(kept);
         // Few crossings a row: insertion sort.
         for (std::size_t k = 1; k < crossings_.size(); ++k)
             for (std::size_t j = k; j > 0 && crossings_[j].first < crossings_[j - 1].first; --j)
                 std::swap(crossings_[j], crossings_[j - 1]);
-        if (crossings_.size() == 2) {
-            // The usual row of a convex shape: one run between the two edges.
-            span(y, ceilColumn(crossings_[0].first, w_), ceilColumn(crossings_[1].first, w_) - 1, value);
-            continue;
-        }
         int winding = 0;
         double from = 0;
         for (const auto& [x, dir] : crossings_) {
