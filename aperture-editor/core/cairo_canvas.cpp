@@ -410,11 +410,13 @@ void CairoCanvas::arc(int left, int top, int right, int bottom, int xs, int ys, 
         long lo, hi;
     };
     // Columns of a row where a * px + b >= 0, px being the pixel centre's x from the circle's centre.
-    auto halfPlane = [&](double a, double b) -> Run {
+    // slope: -b / a per unit of py (b being proportional to py), worked out once per arc.
+    auto halfPlane = [&](double a, double b, double slope, double py) -> Run {
         if (a == 0) return b >= 0 ? Run{-2, far} : Run{1, 0};
-        double edge = -b / a + cx - 0.5;
+        double edge = slope * py + cx - 0.5;
         return a > 0 ? Run{ceilColumn(edge, w_), far} : Run{-2, floorColumn(edge, w_)};
     };
+    const double endSlope = ey != 0 ? ex / ey : 0, startSlope = sy != 0 ? sx / sy : 0;
     const std::uint32_t value = word(pen_);
     const long y0 = std::max(static_cast<long>(std::ceil(cy - outer - 0.5)), 0L);
     const long y1 = std::min(static_cast<long>(std::floor(cy + outer - 0.5)), long(h_) - 1);
@@ -442,7 +444,8 @@ void CairoCanvas::arc(int left, int top, int right, int bottom, int xs, int ys, 
         } else {
             // After the end radial, before the start radial: both for a sweep up to a half turn,
             // either beyond it.
-            Run afterEnd = halfPlane(-ey, ex * py), beforeStart = halfPlane(sy, -py * sx);
+            Run afterEnd = halfPlane(-ey, ex * py, endSlope, py),
+                beforeStart = halfPlane(sy, -py * sx, startSlope, py);
             Run sector[2] = {afterEnd, beforeStart};
             int sectors = 2;
             if (sweep <= M_PI) {
