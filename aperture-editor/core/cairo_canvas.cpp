@@ -393,17 +393,28 @@ void CairoCanvas::arc(int left, int top, int right, int bottom, int xs, int ys, 
     double rx = (right - left) / 2.0, ry = (bottom - top) / 2.0;
     if (rx <= 0 || ry <= 0) return;
     double cx = left + rx, cy = top + ry;
-    double a1 = std::atan2((ys - cy) / ry, (xs - cx) / rx);
-    double a2 = std::atan2((ye - cy) / ry, (xe - cx) / rx);
-    // Counter-clockwise on a y-down screen is decreasing angle; equal radials mean the whole ellipse.
-    if (a2 >= a1) a2 -= 2 * M_PI;
-    if (rx != ry) return cairoArc(cx, cy, rx, ry, a1, a2);
+    if (rx != ry) {
+        double a1 = std::atan2((ys - cy) / ry, (xs - cx) / rx);
+        double a2 = std::atan2((ye - cy) / ry, (xe - cx) / rx);
+        // Counter-clockwise on a y-down screen is decreasing angle; equal radials mean the whole ellipse.
+        if (a2 >= a1) a2 -= 2 * M_PI;
+        return cairoArc(cx, cy, rx, ry, a1, a2);
+    }
     const double r = rx, half = penWidth_ / 2.0;
     const double outer = r + half, inner = std::max(r - half, 0.0);
-    const double sweep = a1 - a2;
-    const bool whole = sweep >= 2 * M_PI - 1e-12;
-    // The sector runs from the end radial e up to the start radial s (increasing angle, y down).
-    const double ex = std::cos(a2), ey = std::sin(a2), sx = std::cos(a1), sy = std::sin(a1);
+    // The sector runs from the end radial e up to the start radial s (increasing angle, y down):
+    // counter-clockwise as seen. Unit directions of both; the same radial twice is the whole circle.
+    auto unit = [](double x, double y, double& ux, double& uy) {
+        double l = std::hypot(x, y);
+        ux = l > 0 ? x / l : 1.0;
+        uy = l > 0 ? y / l : 0.0;
+    };
+    double ex, ey, sx, sy;
+    unit(xe - cx, ye - cy, ex, ey);
+    unit(xs - cx, ys - cy, sx, sy);
+    const double turn = ex * sy - ey * sx; // > 0: the start lies less than half a turn on
+    const bool whole = turn == 0 && ex * sx + ey * sy > 0;
+    const bool withinHalfTurn = turn >= 0;
     const double capX[2] = {r * sx, r * ex}, capY[2] = {r * sy, r * ey};
     const long far = long(w_) + 2;
     struct Run {
@@ -448,7 +459,7 @@ void CairoCanvas::arc(int left, int top, int right, int bottom, int xs, int ys, 
                 beforeStart = halfPlane(sy, -py * sx, startSlope, py);
             Run sector[2] = {afterEnd, beforeStart};
             int sectors = 2;
-            if (sweep <= M_PI) {
+            if (withinHalfTurn) {
                 sector[0] = {std::max(afterEnd.lo, beforeStart.lo), std::min(afterEnd.hi, beforeStart.hi)};
                 sectors = 1;
             }
