@@ -9,6 +9,10 @@
 
 namespace lumbra {
 
+namespace {
+void raiseExtent(const PrimitiveRecord& p, std::int64_t& sx, std::int64_t& sy);
+} // namespace
+
 PrimitiveRecord PrimitiveRecord::circle(std::int32_t diameter, Point c) {
     PrimitiveRecord p;
     p.type = AP_CIRCLE;
@@ -237,6 +241,8 @@ void ApertureRecord::reset(const std::string& name, double xSizeInches, double y
     hitBoxes_.clear();
     definingBoxes_.clear();
     boxesValid_ = true;
+    extentValid_ = false;
+    ++changes_;
 }
 
 void ApertureRecord::adopt(const std::string& name, double xSizeInches, double ySizeInches,
@@ -245,11 +251,15 @@ void ApertureRecord::adopt(const std::string& name, double xSizeInches, double y
     // Read from a file: neither selected nor copies of anything.
     list_ = std::move(primitives);
     boxesValid_ = false;
+    extentValid_ = false;
+    ++changes_;
     if (!list_.empty()) mark();
 }
 
 PrimitiveRecord* ApertureRecord::append(std::unique_ptr<PrimitiveRecord> p) {
     p->selected = 0;
+    if (extentValid_) raiseExtent(*p, extentX_, extentY_);
+    ++changes_;
     list_.push_back(std::move(p));
     if (boxesValid_) {
         hitBoxes_.push_back(hitBox(*list_.back()));
@@ -306,6 +316,8 @@ std::unique_ptr<PrimitiveRecord> ApertureRecord::remove(const PrimitiveRecord* p
     auto at = static_cast<std::size_t>(i);
     auto out = std::move(list_[at]);
     list_.erase(list_.begin() + i);
+    extentValid_ = false;
+    ++changes_;
     if (boxesValid_) {
         hitBoxes_.erase(hitBoxes_.begin() + i);
         definingBoxes_.erase(definingBoxes_.begin() + i);
@@ -320,6 +332,8 @@ std::unique_ptr<PrimitiveRecord> ApertureRecord::remove(const PrimitiveRecord* p
 std::size_t ApertureRecord::removeAll(const std::vector<const PrimitiveRecord*>& members) {
     std::unordered_set<const PrimitiveRecord*> doomed(members.begin(), members.end());
     std::vector<const PrimitiveRecord*> gone;
+    extentValid_ = false;
+    ++changes_;
     // One pass that keeps the boxes beside their primitives.
     std::size_t kept = 0;
     for (std::size_t i = 0; i < list_.size(); ++i) {
@@ -363,6 +377,8 @@ void ApertureRecord::undo() {
     snapshot_.clear();
     hasSnapshot_ = false;
     boxesValid_ = false;
+    extentValid_ = false;
+    ++changes_;
     for (auto& p : list_)
         p->origin = nullptr; // the sources are gone
     for (std::size_t i = 0; i < list_.size(); ++i) {
@@ -412,6 +428,15 @@ long ApertureRecord::pickIndex() const {
 void ApertureRecord::addWindowSelection(PrimitiveRecord* p) {
     p->selected = 1;
     windowSelection_.push_back(p);
+    selectionCount_ = static_cast<int>(windowSelection_.size());
+    selectionChanged();
+}
+
+void ApertureRecord::setWindowSelection(std::vector<PrimitiveRecord*> members) {
+    clearSelection();
+    for (PrimitiveRecord* p : members)
+        p->selected = 1;
+    windowSelection_ = std::move(members);
     selectionCount_ = static_cast<int>(windowSelection_.size());
     selectionChanged();
 }
@@ -478,6 +503,8 @@ void ApertureRecord::retool(PrimitiveRecord& p, std::int32_t size, std::int32_t 
     if (tool != -1) p.toolWord = static_cast<std::int32_t>(static_cast<std::uint32_t>(tool) + 255u);
     // The size and the tool word (a line's ends) shape the hit box.
     boxesValid_ = false;
+    extentValid_ = false;
+    ++changes_;
     mark();
 }
 
@@ -548,26 +575,40 @@ void lineExtent(const PrimitiveRecord& p, std::int64_t& sx, std::int64_t& sy) {
 
 } // namespace
 
-void ApertureRecord::extentUnits(std::int64_t& sx, std::int64_t& sy) const {
-    sx = sy = 0;
-    for (const auto& p : list_) {
-        switch (p->type) {
-        case AP_CIRCLE:
-            circleExtent(p->centre, p->size, sx, sy);
-            break;
-        case AP_LINE:
-            lineExtent(*p, sx, sy);
-            break;
-        case AP_POLYGON:
-            if (p->vertices.size() > 1) pointsExtent(p->vertices.data(), p->vertices.size() - 1, sx, sy);
-            break;
-        case AP_ARC:
-            circleExtent(p->centre, 2 * static_cast<std::int64_t>(p->radius) + p->size, sx, sy);
-            break;
-        default:
-            break;
-        }
+namespace {
+
+void raiseExtent(const PrimitiveRecord& p, std::int64_t& sx, std::int64_t& sy) {
+    switch (p.type) {
+    case AP_CIRCLE:
+        circleExtent(p.centre, p.size, sx, sy);
+        break;
+    case AP_LINE:
+        lineExtent(p, sx, sy);
+        break;
+    case AP_POLYGON:
+        if (p.vertices.size() > 1) pointsExtent(p.vertices.data(), p.vertices.size() - 1, sx, sy);
+        break;
+    case AP_ARC:
+        circleExtent(p.centre, 2 * static_cast<std::int64_t>(p.radius) + p.size, sx, sy);
+        break;
+    default:
+        break;
     }
+}
+
+} // namespace
+
+// The view asks at every paint (for its scroll bars): the extent is kept until the list changes, and
+// an append only widens it.
+void ApertureRecord::extentUnits(std::int64_t& sx, std::int64_t& sy) const {
+    if (!extentValid_) {
+        extentX_ = extentY_ = 0;
+        for (const auto& p : list_)
+            raiseExtent(*p, extentX_, extentY_);
+        extentValid_ = true;
+    }
+    sx = extentX_;
+    sy = extentY_;
 }
 
 void ApertureRecord::computeSize() {

@@ -107,11 +107,18 @@ class ApertureRecord {
     long indexOf(const PrimitiveRecord* p) const;
 
     // Boxes of the list members, in list order, for scans that test the exact shape of candidates
-    // only. Kept beside the list; a member changed in place other than through retool needs
-    // invalidateBoxes().
+    // only. Kept beside the list, as is the extent; a member changed in place other than through
+    // retool needs invalidateBoxes().
     const std::vector<Box>& hitBoxes() const;
     const std::vector<Box>& definingBoxes() const;
-    void invalidateBoxes() { boxesValid_ = false; }
+    void invalidateBoxes() {
+        boxesValid_ = false;
+        extentValid_ = false;
+        ++changes_;
+    }
+    // Counts the changes of the list and its boxes: an index built over the boxes is still good while
+    // this stays the same.
+    std::uint64_t changes() const { return changes_; }
 
     void snapshot();
     bool hasSnapshot() const { return hasSnapshot_; }
@@ -124,6 +131,8 @@ class ApertureRecord {
     // A list member; at, when known, is its index (saves a search).
     void setPick(PrimitiveRecord* p, long at = -1);
     void addWindowSelection(PrimitiveRecord* p);
+    // Replaces the selection by these list members, in this order (a window selection of them all).
+    void setWindowSelection(std::vector<PrimitiveRecord*> members);
     PrimitiveRecord* pick() const { return pick_; }
     // Index of the pick in the list, or -1.
     long pickIndex() const;
@@ -163,6 +172,10 @@ class ApertureRecord {
     int selectionCount_ = 0;
     mutable std::vector<Box> hitBoxes_, definingBoxes_;
     mutable bool boxesValid_ = true;
+    // The extent (extentUnits), kept under the same rule as the boxes.
+    mutable std::int64_t extentX_ = 0, extentY_ = 0;
+    mutable bool extentValid_ = false;
+    std::uint64_t changes_ = 0;
     bool modified_ = false;
 };
 

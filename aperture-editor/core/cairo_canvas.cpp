@@ -5,13 +5,41 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace lumbra {
 
 namespace {
 
+constexpr std::uint32_t kInvert = 0x00ffffffu;
+
+std::uint32_t word(Rgb c) {
+    return (std::uint32_t(c.r) << 16) | (std::uint32_t(c.g) << 8) | c.b;
+}
+
 void source(cairo_t* cr, Rgb c) {
     cairo_set_source_rgb(cr, c.r / 255.0, c.g / 255.0, c.b / 255.0);
+}
+
+// A computed edge rounded down or up to a pixel column, kept within a little of the buffer (the shape
+// may reach far beyond it; only what lies inside is drawn). Cheaper than the library's floor and ceil,
+// which the rasterisers would call per row.
+[[gnu::always_inline]] inline long floorColumn(double x, int w) {
+    if (!(x == x)) return -2;
+    double c = std::clamp(x, -3.0, double(w) + 3.0);
+    auto i = static_cast<long>(c);
+    return std::max(i - (c < double(i)), -2L);
+}
+
+[[gnu::always_inline]] inline long ceilColumn(double x, int w) {
+    if (!(x == x)) return -2;
+    double c = std::clamp(x, -3.0, double(w) + 3.0);
+    auto i = static_cast<long>(c);
+    return std::min(i + (c > double(i)), long(w) + 2);
 }
 
 } // namespace
@@ -23,6 +51,17 @@ CairoCanvas::CairoCanvas(int width, int height)
     cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_WINDING);
     cairo_set_line_cap(cr_, CAIRO_LINE_CAP_ROUND);
     cairo_set_line_join(cr_, CAIRO_LINE_JOIN_ROUND);
+    cairo_surface_flush(surface_);
+    // The pixels are written directly: the row pointer is looked up once, not per pixel.
+    data_ = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(surface_));
+    stride_ = cairo_image_surface_get_stride(surface_) / 4;
+    if (!data_) {
+        // No memory for the image: a one-pixel buffer of our own keeps every call harmless.
+        w_ = h_ = 1;
+        fallback_.assign(1, 0);
+        data_ = fallback_.data();
+        stride_ = 1;
+    }
     fillRect(0, 0, w_, h_, kBlack);
 }
 
@@ -50,25 +89,44 @@ void CairoCanvas::setXor(bool on) {
     xor_ = on;
 }
 
+void CairoCanvas::cairoBegin() {
+    cairo_surface_mark_dirty(surface_);
+}
+
+void CairoCanvas::cairoEnd() {
+    cairo_surface_flush(surface_);
+}
+
+void CairoCanvas::span(int y, long x0, long x1, std::uint32_t value) {
+    if (y < 0 || y >= h_) return;
+    x0 = std::max(x0, 0L);
+    x1 = std::min(x1, long(w_) - 1);
+    if (x0 > x1) return;
+    std::uint32_t* p = row(y) + x0;
+    std::uint32_t* const end = row(y) + x1 + 1;
+#if defined(__SSE2__)
+    // Four pixels a store: spans are most of a paint's time.
+    const __m128i v = _mm_set1_epi32(static_cast<int>(xor_ ? kInvert : value));
+    for (; p + 4 <= end; p += 4) {
+        auto* q = reinterpret_cast<__m128i*>(p);
+        _mm_storeu_si128(q, xor_ ? _mm_xor_si128(_mm_loadu_si128(q), v) : v);
+    }
+#endif
+    for (; p < end; ++p)
+        *p = xor_ ? *p ^ kInvert : value;
+}
+
 void CairoCanvas::fillRect(int left, int top, int right, int bottom, Rgb colour) {
-    cairo_set_operator(cr_, CAIRO_OPERATOR_SOURCE);
-    source(cr_, colour);
-    cairo_rectangle(cr_, left, top, right - left, bottom - top);
-    cairo_fill(cr_);
+    // Replaces the pixels whatever the mode.
+    bool wasXor = xor_;
+    xor_ = false;
+    for (int y = std::max(top, 0); y < std::min(bottom, h_); ++y)
+        span(y, left, long(right) - 1, word(colour));
+    xor_ = wasXor;
 }
 
-void CairoCanvas::plot(int x, int y, Rgb colour) {
-    if (x < 0 || y < 0 || x >= w_ || y >= h_) return;
-    auto* row = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(surface_) +
-                                                 static_cast<std::ptrdiff_t>(y) *
-                                                     cairo_image_surface_get_stride(surface_));
-    if (xor_)
-        row[x] ^= 0x00ffffffu;
-    else
-        row[x] = (std::uint32_t(colour.r) << 16) | (std::uint32_t(colour.g) << 8) | colour.b;
-}
-
-// Strokes (and, when asked and a brush is set, fills) the current path. XOR inverts with the pen only.
+// Strokes (and, when asked and a brush is set, fills) the current Cairo path. XOR inverts with the
+// pen only.
 void CairoCanvas::outlineAndFill(bool closedFill) {
     if (closedFill && brush_ && !xor_) {
         cairo_set_operator(cr_, CAIRO_OPERATOR_SOURCE);
@@ -81,9 +139,8 @@ void CairoCanvas::outlineAndFill(bool closedFill) {
     cairo_stroke(cr_);
 }
 
-void CairoCanvas::ellipse(int left, int top, int right, int bottom) {
+void CairoCanvas::cairoEllipse(int left, int top, int right, int bottom) {
     double rx = (right - left) / 2.0, ry = (bottom - top) / 2.0;
-    if (rx <= 0 || ry <= 0) return;
     // The outline lies inside the frame; its centre line is half a pen inside the box.
     double inset = penWidth_ / 2.0;
     double ex = std::max(rx - inset, 0.01), ey = std::max(ry - inset, 0.01);
@@ -95,6 +152,7 @@ void CairoCanvas::ellipse(int left, int top, int right, int bottom) {
         cairo_arc(cr_, 0, 0, 1, 0, 2 * M_PI);
         cairo_restore(cr_);
     };
+    cairoBegin();
     if (brush_ && !xor_) {
         path(rx, ry);
         cairo_set_operator(cr_, CAIRO_OPERATOR_SOURCE);
@@ -103,62 +161,188 @@ void CairoCanvas::ellipse(int left, int top, int right, int bottom) {
     }
     path(ex, ey);
     outlineAndFill(false);
+    cairoEnd();
+}
+
+// The ellipse is the set of pixels whose centre lies inside it; its one-pixel outline is the part of
+// that set next to a pixel outside (left, right, above or below), so outline and fill are one pass
+// over rows and every pixel is written once (exact under XOR).
+void CairoCanvas::ellipse(int left, int top, int right, int bottom) {
+    double rx = (right - left) / 2.0, ry = (bottom - top) / 2.0;
+    if (rx <= 0 || ry <= 0) return;
+    if (penWidth_ > 1) return cairoEllipse(left, top, right, bottom);
+    const double cx = left + rx, cy = top + ry;
+    const long firstRow = static_cast<long>(std::ceil(cy - ry - 0.5));
+    const long lastRow = static_cast<long>(std::floor(cy + ry - 0.5));
+    // The rows drawn, with one more on each side to tell the outline.
+    const long a = std::max(firstRow, -1L), b = std::min(lastRow, long(h_));
+    if (a > b) return;
+    runLo_.assign(static_cast<std::size_t>(b - a + 3), 1);
+    runHi_.assign(runLo_.size(), 0);
+    // Index k holds row a - 1 + k; rows outside the ellipse stay empty (lo > hi).
+    for (long y = a; y <= b; ++y) {
+        double dy = (y + 0.5 - cy) / ry;
+        double t = 1.0 - dy * dy;
+        if (t < 0) continue;
+        double half = rx * std::sqrt(t);
+        long lo = static_cast<long>(std::ceil(cx - half - 0.5)),
+             hi = static_cast<long>(std::floor(cx + half - 0.5));
+        if (lo > hi) continue;
+        auto k = static_cast<std::size_t>(y - a + 1);
+        runLo_[k] = std::clamp(lo, -2L, long(w_) + 1);
+        runHi_[k] = std::clamp(hi, -2L, long(w_) + 1);
+    }
+    const bool fill = brush_ && !xor_;
+    const std::uint32_t pen = word(pen_), brush = word(brushColour_);
+    for (long y = std::max(a, 0L); y <= std::min(b, long(h_) - 1); ++y) {
+        auto k = static_cast<std::size_t>(y - a + 1);
+        long lo = runLo_[k], hi = runHi_[k];
+        if (lo > hi) continue;
+        if (fill && pen == brush) {
+            span(int(y), lo, hi, pen);
+            continue;
+        }
+        // Inside: not at either end of the row and covered by the rows above and below.
+        long inLo = std::max({lo + 1, runLo_[k - 1], runLo_[k + 1]});
+        long inHi = std::min({hi - 1, runHi_[k - 1], runHi_[k + 1]});
+        if (runLo_[k - 1] > runHi_[k - 1] || runLo_[k + 1] > runHi_[k + 1] || inLo > inHi) {
+            span(int(y), lo, hi, pen);
+            continue;
+        }
+        span(int(y), lo, inLo - 1, pen);
+        if (fill) span(int(y), inLo, inHi, brush);
+        span(int(y), inHi + 1, hi, pen);
+    }
+}
+
+// Non-zero winding over pixel centres, the vertices being pixel centres: a scanline filler with a
+// table of the edges crossing the current row.
+void CairoCanvas::fillPolygon(const std::vector<PixelPoint>& points, std::uint32_t value) {
+    edges_.clear();
+    int top = INT32_MAX, bottom = INT32_MIN;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const PixelPoint& p = points[i];
+        const PixelPoint& q = points[(i + 1) % points.size()];
+        if (p.y == q.y) continue;
+        const PixelPoint& u = p.y < q.y ? p : q;
+        const PixelPoint& d = p.y < q.y ? q : p;
+        double slope = double(d.x - u.x) / double(d.y - u.y);
+        edges_.push_back(Edge{u.y, d.y, double(u.x), slope, p.y < q.y ? 1 : -1});
+        top = std::min(top, u.y);
+        bottom = std::max(bottom, d.y);
+    }
+    if (edges_.empty()) return;
+    for (std::size_t k = 1; k < edges_.size(); ++k) // by top row; few edges: insertion sort
+        for (std::size_t j = k; j > 0 && edges_[j].top < edges_[j - 1].top; --j)
+            std::swap(edges_[j], edges_[j - 1]);
+    active_.clear();
+    std::size_t next = 0;
+    const int y0 = std::max(top, 0), y1 = std::min(bottom - 1, h_ - 1);
+    for (int y = y0; y <= y1; ++y) {
+        while (next < edges_.size() && edges_[next].top <= y) {
+            if (edges_[next].bottom > y) active_.push_back(next);
+            ++next;
+        }
+        std::erase_if(active_, [&](std::size_t e) { return edges_[e].bottom <= y; });
+        if (active_.size() == 2) {
+            // The usual stretch of a convex shape: one run a row between the same two edges, until
+            // either ends or another edge starts.
+            const Edge &a = edges_[active_[0]], &b = edges_[active_[1]];
+            int last = std::min({a.bottom - 1, b.bottom - 1, y1});
+            if (next < edges_.size()) last = std::min(last, edges_[next].top - 1);
+            for (; y <= last; ++y) {
+                double xa = a.x + a.slope * double(y - a.top), xb = b.x + b.slope * double(y - b.top);
+                span(y, ceilColumn(std::min(xa, xb), w_), ceilColumn(std::max(xa, xb), w_) - 1, value);
+            }
+            --y; // the loop's step brings it to the next row to look at
+            continue;
+        }
+        crossings_.clear();
+        for (std::size_t e : active_) {
+            const Edge& g = edges_[e];
+            crossings_.emplace_back(g.x + g.slope * double(y - g.top), g.dir);
+        }
+        // Few crossings a row: insertion sort.
+        for (std::size_t k = 1; k < crossings_.size(); ++k)
+            for (std::size_t j = k; j > 0 && crossings_[j].first < crossings_[j - 1].first; --j)
+                std::swap(crossings_[j], crossings_[j - 1]);
+        int winding = 0;
+        double from = 0;
+        for (const auto& [x, dir] : crossings_) {
+            int before = winding;
+            winding += dir;
+            if (before == 0 && winding != 0) {
+                from = x;
+            } else if (before != 0 && winding == 0) {
+                // Centres from the entering crossing (included) to the leaving one (excluded).
+                span(y, ceilColumn(from, w_), ceilColumn(x, w_) - 1, value);
+            }
+        }
+    }
 }
 
 void CairoCanvas::polygon(const std::vector<PixelPoint>& points) {
     if (points.empty()) return;
-    cairo_new_path(cr_);
-    for (const auto& p : points)
-        cairo_line_to(cr_, p.x + 0.5, p.y + 0.5);
-    cairo_close_path(cr_);
     if (penWidth_ > 1) {
+        cairoBegin();
+        cairo_new_path(cr_);
+        for (const auto& p : points)
+            cairo_line_to(cr_, p.x + 0.5, p.y + 0.5);
+        cairo_close_path(cr_);
         outlineAndFill(true);
+        cairoEnd();
         return;
     }
-    if (brush_ && !xor_) {
-        cairo_set_operator(cr_, CAIRO_OPERATOR_SOURCE);
-        source(cr_, brushColour_);
-        cairo_fill(cr_);
+    bool onePixel =
+        std::all_of(points.begin(), points.end(), [&](const PixelPoint& p) { return p == points[0]; });
+    if (onePixel) {
+        // Smaller than a pixel: the pixel itself, so that it does not vanish.
+        plot(points[0].x, points[0].y, word(pen_));
+        return;
     }
-    cairo_new_path(cr_);
-    // A one-pixel outline is stepped edge by edge (each edge without its end, so every corner once):
-    // much cheaper than stroking, and exact under XOR.
+    if (brush_ && !xor_) fillPolygon(points, word(brushColour_));
+    // The one-pixel outline is stepped edge by edge (each edge without its end, so every corner once).
     for (std::size_t i = 0; i < points.size(); ++i) {
         const PixelPoint& a = points[i];
         const PixelPoint& b = points[(i + 1) % points.size()];
-        if (a == b && points.size() > 1) continue;
-        line(a.x, a.y, b.x, b.y);
+        if (a == b) continue;
+        step(a.x, a.y, b.x, b.y);
     }
 }
 
 void CairoCanvas::line(int x1, int y1, int x2, int y2) {
     if (penWidth_ > 1) {
+        cairoBegin();
         cairo_new_path(cr_);
         cairo_move_to(cr_, x1 + 0.5, y1 + 0.5);
         cairo_line_to(cr_, x2 + 0.5, y2 + 0.5);
         outlineAndFill(false);
+        cairoEnd();
         return;
     }
-    // One-pixel lines are stepped here so that each pixel is touched exactly once (the end excluded).
-    // A line reaching far outside the buffer is first cut to the part near it.
+    step(x1, y1, x2, y2);
+}
+
+// One-pixel lines are stepped here so that each pixel is touched exactly once (the end excluded).
+// A line reaching far outside the buffer is first cut to the part near it.
+void CairoCanvas::step(int x1, int y1, int x2, int y2) {
     bool keepEnd = false;
     if (!clipToBuffer(x1, y1, x2, y2, keepEnd)) return;
-    cairo_surface_flush(surface_);
+    const std::uint32_t value = word(pen_);
     long dx = std::labs(long(x2) - x1), dy = -std::labs(long(y2) - y1);
     int sx = x1 < x2 ? 1 : -1, sy = y1 < y2 ? 1 : -1;
     long err = dx + dy;
     int x = x1, y = y1;
     for (;;) {
         if (x == x2 && y == y2) {
-            if (keepEnd) plot(x, y, pen_);
+            if (keepEnd) plot(x, y, value);
             break;
         }
-        plot(x, y, pen_);
+        plot(x, y, value);
         long e2 = 2 * err;
         if (e2 >= dy) err += dy, x += sx;
         if (e2 <= dx) err += dx, y += sy;
     }
-    cairo_surface_mark_dirty(surface_);
 }
 
 // Liang-Barsky clipping to the buffer and a margin. keepEnd: the true end was cut off, so the last
@@ -189,14 +373,8 @@ bool CairoCanvas::clipToBuffer(int& x1, int& y1, int& x2, int& y2, bool& keepEnd
     return true;
 }
 
-void CairoCanvas::arc(int left, int top, int right, int bottom, int xs, int ys, int xe, int ye) {
-    double rx = (right - left) / 2.0, ry = (bottom - top) / 2.0;
-    if (rx <= 0 || ry <= 0) return;
-    double cx = left + rx, cy = top + ry;
-    double a1 = std::atan2((ys - cy) / ry, (xs - cx) / rx);
-    double a2 = std::atan2((ye - cy) / ry, (xe - cx) / rx);
-    // Counter-clockwise on a y-down screen is decreasing angle; equal radials mean the whole ellipse.
-    if (a2 >= a1) a2 -= 2 * M_PI;
+void CairoCanvas::cairoArc(double cx, double cy, double rx, double ry, double a1, double a2) {
+    cairoBegin();
     cairo_new_path(cr_);
     cairo_save(cr_);
     cairo_translate(cr_, cx, cy);
@@ -204,6 +382,107 @@ void CairoCanvas::arc(int left, int top, int right, int bottom, int xs, int ys, 
     cairo_arc_negative(cr_, 0, 0, 1, a1, a2);
     cairo_restore(cr_);
     outlineAndFill(false);
+    cairoEnd();
+}
+
+// A circular arc stroked with the pen: the annular sector of the pen's width around the circle, with
+// round ends, as the pixels whose centres lie in it. Each row is cut into runs: the ring's (one or two)
+// within the sector's columns, joined with the round ends'; the runs are merged before drawing, so
+// every pixel is written once (exact under XOR).
+void CairoCanvas::arc(int left, int top, int right, int bottom, int xs, int ys, int xe, int ye) {
+    double rx = (right - left) / 2.0, ry = (bottom - top) / 2.0;
+    if (rx <= 0 || ry <= 0) return;
+    double cx = left + rx, cy = top + ry;
+    if (rx != ry) {
+        double a1 = std::atan2((ys - cy) / ry, (xs - cx) / rx);
+        double a2 = std::atan2((ye - cy) / ry, (xe - cx) / rx);
+        // Counter-clockwise on a y-down screen is decreasing angle; equal radials mean the whole ellipse.
+        if (a2 >= a1) a2 -= 2 * M_PI;
+        return cairoArc(cx, cy, rx, ry, a1, a2);
+    }
+    const double r = rx, half = penWidth_ / 2.0;
+    const double outer = r + half, inner = std::max(r - half, 0.0);
+    // The sector runs from the end radial e up to the start radial s (increasing angle, y down):
+    // counter-clockwise as seen. Unit directions of both; the same radial twice is the whole circle.
+    auto unit = [](double x, double y, double& ux, double& uy) {
+        double l = std::hypot(x, y);
+        ux = l > 0 ? x / l : 1.0;
+        uy = l > 0 ? y / l : 0.0;
+    };
+    double ex, ey, sx, sy;
+    unit(xe - cx, ye - cy, ex, ey);
+    unit(xs - cx, ys - cy, sx, sy);
+    const double turn = ex * sy - ey * sx; // > 0: the start lies less than half a turn on
+    const bool whole = turn == 0 && ex * sx + ey * sy > 0;
+    const bool withinHalfTurn = turn >= 0;
+    const double capX[2] = {r * sx, r * ex}, capY[2] = {r * sy, r * ey};
+    const long far = long(w_) + 2;
+    struct Run {
+        long lo, hi;
+    };
+    // Columns of a row where a * px + b >= 0, px being the pixel centre's x from the circle's centre.
+    // slope: -b / a per unit of py (b being proportional to py), worked out once per arc.
+    auto halfPlane = [&](double a, double b, double slope, double py) -> Run {
+        if (a == 0) return b >= 0 ? Run{-2, far} : Run{1, 0};
+        double edge = slope * py + cx - 0.5;
+        return a > 0 ? Run{ceilColumn(edge, w_), far} : Run{-2, floorColumn(edge, w_)};
+    };
+    const double endSlope = ey != 0 ? ex / ey : 0, startSlope = sy != 0 ? sx / sy : 0;
+    const std::uint32_t value = word(pen_);
+    const long y0 = std::max(static_cast<long>(std::ceil(cy - outer - 0.5)), 0L);
+    const long y1 = std::min(static_cast<long>(std::floor(cy + outer - 0.5)), long(h_) - 1);
+    for (long y = y0; y <= y1; ++y) {
+        double py = y + 0.5 - cy;
+        double o = outer * outer - py * py;
+        if (o < 0) continue;
+        double ho = std::sqrt(o);
+        Run ring[2] = {{ceilColumn(cx - ho - 0.5, w_), floorColumn(cx + ho - 0.5, w_)}, {1, 0}};
+        double i = inner * inner - py * py;
+        if (i > 0) {
+            // Leave out the centres strictly inside the inner circle.
+            double hole = std::sqrt(i);
+            long holeLo = floorColumn(cx - hole - 0.5, w_) + 1, holeHi = ceilColumn(cx + hole - 0.5, w_) - 1;
+            ring[1] = {std::max(ring[0].lo, holeHi + 1), ring[0].hi};
+            ring[0].hi = std::min(ring[0].hi, holeLo - 1);
+        }
+        Run runs[8];
+        int n = 0;
+        auto add = [&](Run a) {
+            if (a.lo <= a.hi) runs[n++] = a;
+        };
+        if (whole) {
+            add(ring[0]), add(ring[1]);
+        } else {
+            // After the end radial, before the start radial: both for a sweep up to a half turn,
+            // either beyond it.
+            Run afterEnd = halfPlane(-ey, ex * py, endSlope, py),
+                beforeStart = halfPlane(sy, -py * sx, startSlope, py);
+            Run sector[2] = {afterEnd, beforeStart};
+            int sectors = 2;
+            if (withinHalfTurn) {
+                sector[0] = {std::max(afterEnd.lo, beforeStart.lo), std::min(afterEnd.hi, beforeStart.hi)};
+                sectors = 1;
+            }
+            for (const Run& g : ring)
+                for (int k = 0; k < sectors; ++k)
+                    add({std::max(g.lo, sector[k].lo), std::min(g.hi, sector[k].hi)});
+            for (int k = 0; k < 2; ++k) {
+                double dy = py - capY[k], c = half * half - dy * dy;
+                if (c < 0) continue;
+                double hc = std::sqrt(c);
+                add({ceilColumn(cx + capX[k] - hc - 0.5, w_), floorColumn(cx + capX[k] + hc - 0.5, w_)});
+            }
+        }
+        for (int k = 1; k < n; ++k) // a handful: insertion sort
+            for (int j = k; j > 0 && runs[j].lo < runs[j - 1].lo; --j)
+                std::swap(runs[j], runs[j - 1]);
+        for (int k = 0; k < n;) {
+            Run m = runs[k++];
+            while (k < n && runs[k].lo <= m.hi + 1)
+                m.hi = std::max(m.hi, runs[k++].hi);
+            span(int(y), m.lo, m.hi, value);
+        }
+    }
 }
 
 void CairoCanvas::rectangle(int left, int top, int right, int bottom) {
@@ -214,36 +493,38 @@ void CairoCanvas::rectangle(int left, int top, int right, int bottom) {
 }
 
 void CairoCanvas::setPixel(int x, int y, Rgb colour) {
-    cairo_surface_flush(surface_);
-    plot(x, y, colour);
-    cairo_surface_mark_dirty(surface_);
+    plot(x, y, word(colour));
+}
+
+bool CairoCanvas::keepBackground() {
+    background_.resize(static_cast<std::size_t>(stride_) * h_);
+    std::memcpy(background_.data(), data_, background_.size() * sizeof(std::uint32_t));
+    return true;
+}
+
+bool CairoCanvas::restoreBackground() {
+    if (background_.size() != static_cast<std::size_t>(stride_) * h_) return false;
+    std::memcpy(data_, background_.data(), background_.size() * sizeof(std::uint32_t));
+    return true;
 }
 
 Rgb CairoCanvas::pixel(int x, int y) const {
     if (x < 0 || y < 0 || x >= w_ || y >= h_) return {};
-    cairo_surface_flush(surface_);
-    const auto* row = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(surface_) +
-                                                             static_cast<std::ptrdiff_t>(y) *
-                                                                 cairo_image_surface_get_stride(surface_));
-    std::uint32_t v = row[x];
+    std::uint32_t v = row(y)[x];
     return Rgb{std::uint8_t(v >> 16), std::uint8_t(v >> 8), std::uint8_t(v)};
 }
 
 std::vector<std::uint32_t> CairoCanvas::pixels() const {
-    cairo_surface_flush(surface_);
     std::vector<std::uint32_t> out;
     out.reserve(static_cast<std::size_t>(w_) * h_);
-    for (int y = 0; y < h_; ++y) {
-        const auto* row = reinterpret_cast<const std::uint32_t*>(
-            cairo_image_surface_get_data(surface_) +
-            static_cast<std::ptrdiff_t>(y) * cairo_image_surface_get_stride(surface_));
+    for (int y = 0; y < h_; ++y)
         for (int x = 0; x < w_; ++x)
-            out.push_back(row[x] & 0x00ffffffu);
-    }
+            out.push_back(row(y)[x] & kInvert);
     return out;
 }
 
 bool CairoCanvas::writePng(const std::string& path) const {
+    cairo_surface_mark_dirty(surface_);
     return cairo_surface_write_to_png(surface_, path.c_str()) == CAIRO_STATUS_SUCCESS;
 }
 

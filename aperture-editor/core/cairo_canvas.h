@@ -1,4 +1,7 @@
-// The canvas rendered with Cairo into an image buffer, antialiasing off; the GUI blits the buffer.
+// The canvas of the view: an image buffer (a Cairo image surface, which the GUI blits), antialiasing off.
+// Everything the view draws is rasterised straight into the buffer through row pointers: pixels are
+// lit when their centre lies inside the shape. Cairo draws only the rare shapes with a pen wider than
+// a pixel other than circular arcs, and elliptical arcs.
 #pragma once
 
 #include "canvas.h"
@@ -30,6 +33,8 @@ class CairoCanvas : public Canvas {
     void arc(int left, int top, int right, int bottom, int xs, int ys, int xe, int ye) override;
     void rectangle(int left, int top, int right, int bottom) override;
     void setPixel(int x, int y, Rgb colour) override;
+    bool keepBackground() override;
+    bool restoreBackground() override;
 
     Rgb pixel(int x, int y) const;
     // The whole buffer, 32 bits a pixel (0x00RRGGBB), row after row.
@@ -38,19 +43,47 @@ class CairoCanvas : public Canvas {
     cairo_surface_t* surface() const { return surface_; }
 
   private:
-    void plot(int x, int y, Rgb colour); // honours XOR
+    std::uint32_t* row(int y) const { return data_ + static_cast<std::ptrdiff_t>(y) * stride_; }
+    void plot(int x, int y, std::uint32_t value) { // honours XOR
+        if (x < 0 || y < 0 || x >= w_ || y >= h_) return;
+        std::uint32_t& p = row(y)[x];
+        p = xor_ ? p ^ 0x00ffffffu : value;
+    }
+    // Pixels x0..x1 (inclusive) of row y, clipped to the buffer; inverted in XOR mode.
+    void span(int y, long x0, long x1, std::uint32_t value);
+    void step(int x1, int y1, int x2, int y2); // a one-pixel line without its end pixel
+    void fillPolygon(const std::vector<PixelPoint>& points, std::uint32_t value);
+    // Before and after Cairo draws into the buffer the direct writes share.
+    void cairoBegin();
+    void cairoEnd();
     void outlineAndFill(bool closedFill);
+    void cairoEllipse(int left, int top, int right, int bottom);
+    void cairoArc(double cx, double cy, double rx, double ry, double a1, double a2);
     bool clipToBuffer(int& x1, int& y1, int& x2, int& y2, bool& keepEnd) const;
 
     int w_, h_;
     cairo_surface_t* surface_;
     cairo_t* cr_;
+    std::uint32_t* data_ = nullptr;
+    std::ptrdiff_t stride_ = 0; // in pixels
     Rgb pen_ = kWhite;
     int penWidth_ = 1;
     PenStyle penStyle_ = PenStyle::Solid;
     bool brush_ = false;
     Rgb brushColour_ = kBlack;
     bool xor_ = false;
+    std::vector<std::uint32_t> background_;
+    std::vector<std::uint32_t> fallback_; // the buffer when Cairo could not make one
+    // Scratch of the rasterisers, kept to spare an allocation per shape.
+    std::vector<long> runLo_, runHi_;
+    struct Edge {
+        int top, bottom; // rows top..bottom-1
+        double x, slope; // x at row top, change per row
+        int dir;
+    };
+    std::vector<Edge> edges_;
+    std::vector<std::size_t> active_;
+    std::vector<std::pair<double, int>> crossings_;
 };
 
 } // namespace lumbra

@@ -45,6 +45,12 @@ class Canvas {
     virtual void arc(int left, int top, int right, int bottom, int xs, int ys, int xe, int ye) = 0;
     virtual void rectangle(int left, int top, int right, int bottom) = 0;
     virtual void setPixel(int x, int y, Rgb colour) = 0; // inverts instead in XOR mode
+
+    // A surface that can keep a copy of its pixels: keepBackground() stores the picture as it is now
+    // (the painted frame, before any XOR overlay); restoreBackground() puts it back, which takes every
+    // overlay off at the cost of one copy. Both say false when the surface keeps no copy.
+    virtual bool keepBackground() { return false; }
+    virtual bool restoreBackground() { return false; }
 };
 
 // Records drawing calls so that they can be replayed (rubber bands erase by replaying in XOR mode).

@@ -363,7 +363,7 @@ bool CLumbraView::copyMoveHandler(const ViewMessage& m) {
         a.clearSelection();
         setPromptText(kSelectPrompt);
         hook_.step = 0;
-        redraw();
+        restoreFrame(); // takes the highlight off
         return true;
     }
     if (!isLeftDown(m)) return false;
@@ -450,7 +450,8 @@ bool CLumbraView::deleteOrRetoolHandler(const ViewMessage& m) {
     }
     if (!any) return true;
     highlightSelection();
-    if (doc_.messages().askYesNo(retool ? "Change?" : "Delete?", "Confirm:")) {
+    bool yes = doc_.messages().askYesNo(retool ? "Change?" : "Delete?", "Confirm:");
+    if (yes) {
         std::vector<PrimitiveRecord*> sources = a.selectedMembers();
         a.snapshot();
         if (retool) {
@@ -462,7 +463,12 @@ bool CLumbraView::deleteOrRetoolHandler(const ViewMessage& m) {
     }
     a.clearSelection();
     frame_->selectionCount(0);
-    edited();
+    if (yes) {
+        edited();
+    } else {
+        frame_->documentChanged();
+        restoreFrame(); // nothing changed: only the highlight goes
+    }
     return true;
 }
 
@@ -475,7 +481,7 @@ void CLumbraView::startQuery() {
             if (isLeftDown(m)) {
                 PrimitiveRecord* p = pickAt(crosshairPoint(m), -1);
                 if (!p) return true;
-                redraw();
+                restoreFrame(); // the previous pick's highlight goes
                 highlightSelection();
                 static const char* const names[] = {"Circle", "Line", "Polygon", "Arc"};
                 int kind = p->type == AP_CIRCLE ? 0 : p->type == AP_LINE ? 1 : p->type == AP_POLYGON ? 2 : 3;
@@ -505,7 +511,7 @@ void CLumbraView::startQuery() {
             }
             if (isCancel(m)) {
                 cancelCommand();
-                redraw();
+                restoreFrame();
                 return true;
             }
             return false;

@@ -30,6 +30,69 @@ ViewWindow normalised(Point a, Point b) {
 
 } // namespace
 
+// Each primitive is filed under the grid cell of its box's lower left corner (the box holding both its
+// hit box and the box of its defining points); one larger than a cell goes to a list of its own. A
+// primitive reaching a rectangle then lies in the cells from one cell left of and below it up to its
+// top right, or in that list.
+struct CLumbraView::PaintGrid {
+    std::uint64_t changes = 0;
+    std::size_t count = 0;
+    bool built = false;
+    std::int64_t x0 = 0, y0 = 0, cellW = 1, cellH = 1;
+    std::int64_t nx = 1, ny = 1;
+    std::vector<std::uint32_t> start, items, large;
+    std::vector<std::uint64_t> marks; // one bit a primitive: what to draw, read back in list order
+    std::vector<std::uint32_t> order;
+
+    void build(const std::vector<Box>& hit, const std::vector<Box>& pts) {
+        const std::size_t n = hit.size();
+        auto hull = [&](std::size_t i) {
+            const Box &a = hit[i], &b = pts[i];
+            bool ha = a.lx <= a.hx, hb = b.lx <= b.hx;
+            if (!ha) return b;
+            if (!hb) return a;
+            return Box{std::min(a.lx, b.lx), std::min(a.ly, b.ly), std::max(a.hx, b.hx),
+                       std::max(a.hy, b.hy)};
+        };
+        std::int64_t lx = INT64_MAX, ly = INT64_MAX, hx = INT64_MIN, hy = INT64_MIN;
+        for (std::size_t i = 0; i < n; ++i) {
+            Box u = hull(i);
+            if (u.lx > u.hx) continue;
+            lx = std::min<std::int64_t>(lx, u.lx), ly = std::min<std::int64_t>(ly, u.ly);
+            hx = std::max<std::int64_t>(hx, u.hx), hy = std::max<std::int64_t>(hy, u.hy);
+        }
+        if (lx > hx) lx = ly = hx = hy = 0;
+        // About four primitives a cell.
+        nx = ny = std::clamp<std::int64_t>(static_cast<std::int64_t>(std::sqrt(double(n) / 4)), 1, 2048);
+        x0 = lx, y0 = ly;
+        cellW = std::max<std::int64_t>((hx - lx) / nx + 1, 1);
+        cellH = std::max<std::int64_t>((hy - ly) / ny + 1, 1);
+        std::vector<std::uint32_t> cellOf(n, UINT32_MAX);
+        start.assign(static_cast<std::size_t>(nx * ny) + 1, 0);
+        large.clear();
+        for (std::size_t i = 0; i < n; ++i) {
+            Box u = hull(i);
+            if (u.lx > u.hx) continue; // reaches nothing
+            if (std::int64_t(u.hx) - u.lx >= cellW || std::int64_t(u.hy) - u.ly >= cellH) {
+                large.push_back(static_cast<std::uint32_t>(i));
+                continue;
+            }
+            auto c = static_cast<std::uint32_t>(((u.ly - y0) / cellH) * nx + (u.lx - x0) / cellW);
+            cellOf[i] = c;
+            ++start[c + 1];
+        }
+        for (std::size_t c = 1; c < start.size(); ++c)
+            start[c] += start[c - 1];
+        items.resize(start.back());
+        std::vector<std::uint32_t> fill(start.begin(), start.end() - 1);
+        for (std::size_t i = 0; i < n; ++i)
+            if (cellOf[i] != UINT32_MAX) items[fill[cellOf[i]]++] = static_cast<std::uint32_t>(i);
+        marks.assign((n + 63) / 64, 0);
+        count = n;
+        built = true;
+    }
+};
+
 // ---------------------------------------------------------------- rubber bands
 
 bool RubberBandStack::push(Drawer d) {
@@ -232,16 +295,17 @@ void CLumbraView::drawPrimitive(Canvas& c, const PrimitiveRecord& p, std::int32_
             ox = clampPixel(-ddy / len * hw);
             oy = clampPixel(ddx / len * hw);
         }
-        c.polygon({{a.x + ox, a.y + oy}, {b.x + ox, b.y + oy}, {b.x - ox, b.y - oy}, {a.x - ox, a.y - oy}});
+        points_.assign(
+            {{a.x + ox, a.y + oy}, {b.x + ox, b.y + oy}, {b.x - ox, b.y - oy}, {a.x - ox, a.y - oy}});
+        c.polygon(points_);
         break;
     }
     case AP_POLYGON: {
-        std::vector<PixelPoint> pts;
         std::size_t n = p.vertices.empty() ? 0 : p.vertices.size() - 1;
-        pts.reserve(n);
+        points_.clear();
         for (std::size_t i = 0; i < n; ++i)
-            pts.push_back(at(p.vertices[i]));
-        if (!pts.empty()) c.polygon(pts);
+            points_.push_back(at(p.vertices[i]));
+        if (!points_.empty()) c.polygon(points_);
         break;
     }
     case AP_ARC: {
@@ -261,6 +325,85 @@ void CLumbraView::drawPrimitive(Canvas& c, const PrimitiveRecord& p, std::int32_
     }
     default:
         break;
+    }
+}
+
+template <class Draw>
+void CLumbraView::forEachReaching(std::int64_t left, std::int64_t bottom, std::int64_t right,
+                                  std::int64_t top, Draw&& draw) {
+    const ApertureRecord& a = aperture();
+    const std::vector<Box>& hit = a.hitBoxes();
+    const std::vector<Box>& pts = a.definingBoxes();
+    const std::size_t n = hit.size();
+    auto reaches = [&](const Box& b) {
+        return (b.lx <= b.hx) & (b.hx >= left) & (b.lx <= right) & (b.hy >= bottom) & (b.ly <= top);
+    };
+    auto linear = [&] {
+        for (std::size_t i = 0; i < n; ++i)
+            if (reaches(hit[i]) | reaches(pts[i])) draw(i);
+    };
+    // Small apertures are scanned: building the grid would cost more than it saves. So are views of
+    // much of the aperture (judged by its extent, which is kept; the grid is then not even built).
+    if (n < 20000) return linear();
+    std::int64_t sx = 0, sy = 0;
+    a.extentUnits(sx, sy);
+    if (double(right - left) * double(top - bottom) * 4 >
+        double(std::max<std::int64_t>(sx, 1)) * double(std::max<std::int64_t>(sy, 1)))
+        return linear();
+    if (!grid_) grid_ = std::make_unique<PaintGrid>();
+    PaintGrid& g = *grid_;
+    if (!g.built || g.changes != a.changes() || g.count != n) {
+        g.build(hit, pts);
+        g.changes = a.changes();
+    }
+    // The cells to visit; when they are much of the grid, the plain scan is as quick.
+    auto cellX = [&](std::int64_t x) { return std::clamp<std::int64_t>((x - g.x0) / g.cellW, -1, g.nx); };
+    auto cellY = [&](std::int64_t y) { return std::clamp<std::int64_t>((y - g.y0) / g.cellH, -1, g.ny); };
+    std::int64_t cx0 = std::max<std::int64_t>(cellX(left - g.cellW), 0),
+                 cx1 = std::min(cellX(right), g.nx - 1);
+    std::int64_t cy0 = std::max<std::int64_t>(cellY(bottom - g.cellH), 0),
+                 cy1 = std::min(cellY(top), g.ny - 1);
+    if (cx0 > cx1 || cy0 > cy1) cx1 = cx0 - 1; // no cell
+    std::int64_t cells = std::max<std::int64_t>(cx1 - cx0 + 1, 0) * std::max<std::int64_t>(cy1 - cy0 + 1, 0);
+    if (cells * 4 > g.nx * g.ny) return linear();
+    std::size_t lowWord = g.marks.size(), highWord = 0;
+    auto mark = [&](std::uint32_t i) {
+        if (!(reaches(hit[i]) | reaches(pts[i]))) return;
+        g.marks[i / 64] |= std::uint64_t(1) << (i % 64);
+        lowWord = std::min<std::size_t>(lowWord, i / 64);
+        highWord = std::max<std::size_t>(highWord, i / 64 + 1);
+    };
+    for (std::int64_t cy = cy0; cy <= cy1; ++cy)
+        for (std::int64_t cx = cx0; cx <= cx1; ++cx) {
+            auto c = static_cast<std::size_t>(cy * g.nx + cx);
+            for (std::uint32_t k = g.start[c]; k < g.start[c + 1]; ++k)
+                mark(g.items[k]);
+        }
+    for (std::uint32_t i : g.large)
+        mark(i);
+    // In list order, as painting must go; the marks are cleared on the way.
+    std::vector<std::uint32_t>& order = g.order;
+    order.clear();
+    for (std::size_t w = lowWord; w < highWord; ++w) {
+        std::uint64_t bits = g.marks[w];
+        g.marks[w] = 0;
+        while (bits) {
+            int b = __builtin_ctzll(bits);
+            bits &= bits - 1;
+            order.push_back(static_cast<std::uint32_t>(w * 64 + static_cast<std::size_t>(b)));
+        }
+    }
+    // The records lie scattered over a large aperture's memory: fetch their list slots, them and a
+    // polygon's vertices a few ahead of drawing, so that the waits overlap.
+    const auto* slots = a.primitives().data();
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        if (k + 32 < order.size()) __builtin_prefetch(slots + order[k + 32]);
+        if (k + 16 < order.size()) __builtin_prefetch(a.at(order[k + 16]));
+        if (k + 8 < order.size()) {
+            const PrimitiveRecord* ahead = a.at(order[k + 8]);
+            if (ahead->type == AP_POLYGON) __builtin_prefetch(ahead->vertices.data());
+        }
+        draw(order[k]);
     }
 }
 
@@ -298,7 +441,6 @@ void CLumbraView::paint() {
     // the drill cross, pen widths and rounding: one that reaches the client area with neither is left
     // out, so a zoomed-in view of a large aperture draws only what shows.
     const std::vector<Box>& hitBoxes = aperture().hitBoxes();
-    const std::vector<Box>& pointBoxes = aperture().definingBoxes();
     const double unitsPerPixel = scale > 0 ? 1.0 / scale : 1.0;
     const auto margin = static_cast<std::int64_t>(std::ceil(16.0 * unitsPerPixel)) + 2;
     const std::int64_t left = std::int64_t(window.left) - margin,
@@ -307,26 +449,63 @@ void CLumbraView::paint() {
                                static_cast<std::int64_t>(std::ceil((c.width() + 2) * unitsPerPixel)) + margin,
                        top = std::int64_t(window.bottom) +
                              static_cast<std::int64_t>(std::ceil((c.height() + 2) * unitsPerPixel)) + margin;
-    auto reaches = [&](const Box& b) {
-        return b.lx <= b.hx && b.hx >= left && b.lx <= right && b.hy >= bottom && b.ly <= top;
-    };
     const PrimitiveList& list = aperture().primitives();
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        if (cullHidden && !reaches(hitBoxes[i]) && !reaches(pointBoxes[i])) continue;
+    auto drawOne = [&](std::size_t i) {
         const auto& p = list[i];
         Rgb colour = colourFor(*p);
+        const Box& hb = hitBoxes[i];
+        if (!p->drilled() && hb.lx <= hb.hx && (double(hb.hx) - hb.lx) * scale < 1.0 &&
+            (double(hb.hy) - hb.ly) * scale < 1.0) {
+            // Smaller than a pixel: the pixel under its middle, rather than a shape that may light
+            // none (and for far less work, which counts when a million are in view).
+            PixelPoint m = toPixel((std::int64_t(hb.lx) + hb.hx) / 2, (std::int64_t(hb.ly) + hb.hy) / 2);
+            c.setPixel(m.x, m.y, colour);
+            return;
+        }
         if (p->type == AP_ARC)
             usePen(colour, fillMode ? std::max(lengthToPixels(p->size), 1) : 1, PenStyle::Solid);
         else
             usePen(colour, 1, PenStyle::InsideFrame);
         if (fillMode) useBrush(colour);
         drawPrimitive(c, *p, 0, 0, false);
+    };
+    if (cullHidden) {
+        forEachReaching(left, bottom, right, top, drawOne);
+    } else {
+        for (std::size_t i = 0; i < list.size(); ++i)
+            drawOne(i);
     }
-    bands_.redraw(&c, 0, 0, RubberBandStack::Recompute);
     c.setPen(kWhite, 1, PenStyle::Solid);
     c.line(origin.x - 10, origin.y + 10, origin.x + 10, origin.y - 10);
     c.line(origin.x - 10, origin.y - 10, origin.x + 10, origin.y + 10);
+    // The frame is kept before any XOR overlay is drawn on it (so the marker lies under the rubber
+    // bands): taking the overlays off is then one copy.
+    keptFrame_.reset();
+    if (c.keepBackground()) keptFrame_ = frameKey();
+    bands_.redraw(&c, 0, 0, RubberBandStack::Recompute);
     updateScrollBars();
+}
+
+CLumbraView::FrameKey CLumbraView::frameKey() const {
+    return FrameKey{canvas_,
+                    window,
+                    clientWidth(),
+                    clientHeight(),
+                    fillMode,
+                    doc_.aperture().count(),
+                    doc_.aperture().changes(),
+                    positiveColour,
+                    negativeColour};
+}
+
+void CLumbraView::restoreFrame() {
+    if (!canvas_ || !keptFrame_ || !(*keptFrame_ == frameKey()) || !canvas_->restoreBackground()) {
+        paint();
+        return;
+    }
+    crosshairDrawn_ = false;
+    bands_.forgetImages();
+    bands_.redraw(canvas_, 0, 0, RubberBandStack::Recompute);
 }
 
 void CLumbraView::highlightSelection() {
@@ -703,17 +882,28 @@ int CLumbraView::selectWindow(Point a, Point b, int toolFilter) {
     ViewWindow r = normalised(a, b);
     ApertureRecord& ap = aperture();
     ap.clearSelection();
-    // A defining-point box inside the window is exactly "every defining point inside".
+    // A defining-point box inside the window is exactly "every defining point inside". The boxes sit
+    // in one array: the indices of those inside are gathered first without a branch (most boxes fail,
+    // in no order a predictor could learn), then only those members are visited.
     const std::vector<Box>& boxes = ap.definingBoxes();
-    for (std::size_t i = 0; i < boxes.size(); ++i) {
-        const Box& q = boxes[i];
-        // Without branches: most boxes fail, in no order a predictor could learn.
-        bool in =
-            (q.lx >= r.left) & (q.hx <= r.right) & (q.ly >= r.bottom) & (q.hy <= r.top) & (q.lx <= q.hx);
-        if (!in) continue;
-        PrimitiveRecord* p = ap.at(i);
-        if (passes(*p, toolFilter)) ap.addWindowSelection(p);
+    const std::size_t n = boxes.size();
+    std::vector<PrimitiveRecord*> members;
+    std::uint32_t inside[512]; // a chunk's worth, kept in the first-level cache
+    for (std::size_t from = 0; from < n; from += std::size(inside)) {
+        const std::size_t to = std::min(n, from + std::size(inside));
+        std::size_t found = 0;
+        for (std::size_t i = from; i < to; ++i) {
+            const Box& q = boxes[i];
+            inside[found] = static_cast<std::uint32_t>(i - from);
+            found +=
+                (q.lx >= r.left) & (q.hx <= r.right) & (q.ly >= r.bottom) & (q.hy <= r.top) & (q.lx <= q.hx);
+        }
+        for (std::size_t k = 0; k < found; ++k) {
+            PrimitiveRecord* p = ap.at(from + inside[k]);
+            if (passes(*p, toolFilter)) members.push_back(p);
+        }
     }
+    ap.setWindowSelection(std::move(members));
     return ap.selectionCount();
 }
 

@@ -6,27 +6,21 @@
 #include "canvas.h"
 #include "document.h"
 
+#include "platform/winmsg.h"
+
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace lumbra {
 
-// Messages a view receives (numbered as the platform numbers them).
-inline constexpr int WM_KEYDOWN = 0x0100;
-inline constexpr int WM_CHAR = 0x0102;
-inline constexpr int WM_MOUSEMOVE = 0x0200;
-inline constexpr int WM_LBUTTONDOWN = 0x0201; // 513
-inline constexpr int WM_LBUTTONUP = 0x0202;   // 514
-inline constexpr int WM_RBUTTONDOWN = 0x0204; // 516
-inline constexpr int WM_RBUTTONUP = 0x0205;
-inline constexpr int WM_KEYED_POINT = 0x0400 + 60; // 1084: a point typed in, as a click
-inline constexpr unsigned MK_LBUTTON = 0x0001;
-inline constexpr unsigned VK_ESCAPE = 27;
-inline constexpr unsigned VK_9 = 0x39;
+// The view's own message, beside the platform's numbers: a point typed in, given to a command as a
+// click (wParam carries the real button message).
+inline constexpr int WM_KEYED_POINT = int(WM_USER) + 60; // 1084
 
 struct ViewMessage {
     int message = 0;
@@ -199,6 +193,10 @@ class CLumbraView : public DocumentObserver {
     void drawPrimitive(Canvas& c, const PrimitiveRecord& p, std::int32_t dx, std::int32_t dy,
                        bool outline) const;
     void highlightSelection();
+    // Takes the XOR overlays (selection highlight, rubber bands, crosshair) off by putting back the
+    // frame kept at the last paint, then draws the rubber bands again; repaints when no kept frame
+    // matches the view any more.
+    void restoreFrame();
     ScrollBarState horizontalBar() const { return hbar_; }
     ScrollBarState verticalBar() const { return vbar_; }
     void updateScrollBars();
@@ -292,6 +290,25 @@ class CLumbraView : public DocumentObserver {
     PixelPoint crosshair_;
     bool crosshairDrawn_ = false;
     ScrollBarState hbar_, vbar_;
+    // What the kept frame was painted from: a restore is refused when any of it changed since.
+    struct FrameKey {
+        const Canvas* canvas = nullptr;
+        ViewWindow window;
+        int width = 0, height = 0, fillMode = 0, count = 0;
+        std::uint64_t changes = 0;
+        Rgb positive, negative;
+        friend bool operator==(const FrameKey&, const FrameKey&) = default;
+    };
+    FrameKey frameKey() const;
+    std::optional<FrameKey> keptFrame_;
+    mutable std::vector<PixelPoint> points_; // scratch of drawPrimitive
+    // A grid over the primitives' boxes, so that a zoomed-in paint visits what is near the view only.
+    struct PaintGrid;
+    std::unique_ptr<PaintGrid> grid_;
+    // Calls draw(i) in list order for every primitive whose box reaches the rectangle (units).
+    template <class Draw>
+    void forEachReaching(std::int64_t left, std::int64_t bottom, std::int64_t right, std::int64_t top,
+                         Draw&& draw);
     std::int64_t rangeX_ = 0, rangeY_ = 0;
 };
 

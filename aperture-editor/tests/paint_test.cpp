@@ -208,6 +208,17 @@ TEST_F(Paint, LeavingOutWhatCannotShowChangesNoPixel) {
         p.polarity = pick(rng) < 8 ? 1 : 0;
         ap().append(std::move(p));
     }
+    // Enough small ones spread wide for the paint to look them up in its grid rather than scan.
+    std::uniform_int_distribution<std::int32_t> wide(u(-4000), u(4000)), small(0, u(12));
+    for (int i = 0; i < 30000; ++i) {
+        Point c{wide(rng), wide(rng)};
+        if (i % 3 == 0)
+            ap().append(PrimitiveRecord::circle(small(rng), c));
+        else if (i % 3 == 1)
+            ap().append(PrimitiveRecord::line(small(rng), c, {c.x + small(rng), c.y - small(rng)}));
+        else
+            ap().append(PrimitiveRecord::polygon({c, {c.x + small(rng), c.y}, {c.x, c.y + small(rng)}, c}));
+    }
     int differing = 0, lit = 0;
     for (Point centre : {P(0, 0), P(150, -120), P(-300, 260)}) {
         for (int fill : {1, 0}) {
@@ -232,4 +243,281 @@ TEST_F(Paint, LeavingOutWhatCannotShowChangesNoPixel) {
     }
     EXPECT_EQ(differing, 0);
     EXPECT_GT(lit, 20000); // the views really show primitives
+}
+
+// ---------------------------------------------------------------- the rasteriser against the rule
+// A pixel is lit when its centre lies inside the shape. Each shape is compared with that rule worked
+// out pixel by pixel here; centres within a hair of the edge may go either way.
+
+namespace {
+
+constexpr Rgb kPen{255, 0, 0}, kBrush{0, 255, 0};
+
+struct Mismatch {
+    int missing = 0, extra = 0;
+};
+
+// inside(x, y) of a pixel centre: > 0 inside, < 0 outside, near 0 on the edge.
+template <class Inside> Mismatch compare(const CairoCanvas& c, Inside inside, bool lit(Rgb)) {
+    Mismatch m;
+    for (int y = 0; y < c.height(); ++y)
+        for (int x = 0; x < c.width(); ++x) {
+            double v = inside(x + 0.5, y + 0.5);
+            bool on = lit(c.pixel(x, y));
+            if (v > 1e-7 && !on) ++m.missing;
+            if (v < -1e-7 && on) ++m.extra;
+        }
+    return m;
+}
+
+bool anyLit(Rgb p) {
+    return !(p == kBlack);
+}
+
+} // namespace
+
+TEST(Rasteriser, FilledCirclesAndEllipsesLightTheCentresInside) {
+    std::mt19937 rng(11);
+    std::uniform_int_distribution<int> pos(-40, 160), size(1, 90);
+    for (int k = 0; k < 60; ++k) {
+        CairoCanvas c(120, 100);
+        int l = pos(rng), t = pos(rng), w = size(rng), h = k % 2 ? w : size(rng);
+        c.setPen(kBrush, 1, PenStyle::InsideFrame);
+        c.setSolidBrush(kBrush);
+        c.ellipse(l, t, l + w, t + h);
+        double cx = l + w / 2.0, cy = t + h / 2.0, rx = w / 2.0, ry = h / 2.0;
+        auto in = [&](double x, double y) {
+            double u = (x - cx) / rx, v = (y - cy) / ry;
+            return 1.0 - (u * u + v * v);
+        };
+        Mismatch m = compare(c, in, anyLit);
+        EXPECT_EQ(m.missing, 0) << l << "," << t << " " << w << "x" << h;
+        EXPECT_EQ(m.extra, 0) << l << "," << t << " " << w << "x" << h;
+    }
+}
+
+TEST(Rasteriser, OutlinesAreTheFilledPixelsNextToAnOutsideOne) {
+    // Sketch circles and the outline colour of filled ones: the ring a user sees, closed, one pixel.
+    for (bool filled : {false, true}) {
+        CairoCanvas c(80, 80), fill(80, 80);
+        fill.setPen(kPen, 1, PenStyle::InsideFrame);
+        fill.setSolidBrush(kPen);
+        fill.ellipse(7, 9, 70, 61);
+        c.setPen(kPen, 1, PenStyle::InsideFrame);
+        if (filled)
+            c.setSolidBrush(kBrush);
+        else
+            c.setNullBrush();
+        c.ellipse(7, 9, 70, 61);
+        int ring = 0;
+        for (int y = 0; y < 80; ++y)
+            for (int x = 0; x < 80; ++x) {
+                bool in = fill.pixel(x, y) == kPen;
+                bool edge = in && (!(fill.pixel(x - 1, y) == kPen) || !(fill.pixel(x + 1, y) == kPen) ||
+                                   !(fill.pixel(x, y - 1) == kPen) || !(fill.pixel(x, y + 1) == kPen));
+                Rgb want = edge ? kPen : in && filled ? kBrush : kBlack;
+                EXPECT_EQ(c.pixel(x, y), want) << x << "," << y;
+                ring += edge;
+            }
+        EXPECT_GT(ring, 150);
+    }
+}
+
+TEST(Rasteriser, ArcsAreAnnularSectorsWithRoundEnds) {
+    std::mt19937 rng(5);
+    std::uniform_int_distribution<int> centre(-20, 140), radius(1, 70), width(1, 9), angle(0, 359);
+    for (int k = 0; k < 80; ++k) {
+        CairoCanvas c(120, 120);
+        int cx = centre(rng), cy = centre(rng), r = radius(rng), w = width(rng);
+        double a = angle(rng) * M_PI / 180, sweep = (k % 5 == 0 ? 360 : angle(rng) + 1) * M_PI / 180;
+        // Radials far out along the start and the end, counter-clockwise as seen on the screen.
+        int xs = cx + int(std::lround(1000 * std::cos(a))), ys = cy - int(std::lround(1000 * std::sin(a)));
+        int xe = cx + int(std::lround(1000 * std::cos(a + sweep))),
+            ye = cy - int(std::lround(1000 * std::sin(a + sweep)));
+        if (k % 5 == 0) xe = xs, ye = ys;
+        c.setPen(kPen, w, PenStyle::Solid);
+        c.arc(cx - r, cy - r, cx + r, cy + r, xs, ys, xe, ye);
+        // The radials as drawn (rounded to pixels): the sector runs from the start counter-clockwise.
+        double s = std::atan2(-(ys - cy), xs - cx), e = std::atan2(-(ye - cy), xe - cx);
+        double span = e - s;
+        while (span <= 0)
+            span += 2 * M_PI;
+        auto in = [&](double x, double y) {
+            double dx = x - cx, dy = -(y - cy), d = std::hypot(dx, dy);
+            double ring = w / 2.0 - std::abs(d - r);
+            double t = std::atan2(dy, dx) - s;
+            while (t < 0)
+                t += 2 * M_PI;
+            // Along the ring: inside the sector by the smaller angular margin (as a length).
+            double along = std::min(t, span - t) * d;
+            double body = std::min(ring, along);
+            double caps = -1e9;
+            for (double q : {s, s + span}) {
+                double ex = r * std::cos(q), ey = r * std::sin(q);
+                caps = std::max(caps, w / 2.0 - std::hypot(dx - ex, dy - ey));
+            }
+            return std::max(body, caps);
+        };
+        Mismatch m = compare(c, in, anyLit);
+        EXPECT_LE(m.missing, 0) << k << ": r " << r << " w " << w;
+        EXPECT_LE(m.extra, 0) << k << ": r " << r << " w " << w;
+    }
+}
+
+TEST(Rasteriser, PolygonsFillByWindingAndOutlineWithThePen) {
+    std::mt19937 rng(9);
+    std::uniform_int_distribution<int> coord(-30, 130), count(3, 9);
+    for (int k = 0; k < 60; ++k) {
+        CairoCanvas c(100, 100);
+        std::vector<PixelPoint> pts(static_cast<std::size_t>(count(rng)));
+        for (auto& p : pts)
+            p = {coord(rng), coord(rng)};
+        c.setPen(kPen, 1, PenStyle::InsideFrame);
+        c.setSolidBrush(kBrush);
+        c.polygon(pts);
+        // Winding number of a pixel centre, the vertices being pixel centres.
+        auto winding = [&](double x, double y) {
+            int wn = 0;
+            for (std::size_t i = 0; i < pts.size(); ++i) {
+                double ax = pts[i].x + 0.5, ay = pts[i].y + 0.5;
+                double bx = pts[(i + 1) % pts.size()].x + 0.5, by = pts[(i + 1) % pts.size()].y + 0.5;
+                double side = (bx - ax) * (y - ay) - (x - ax) * (by - ay);
+                if (ay <= y && by > y && side > 0) ++wn;
+                if (by <= y && ay > y && side < 0) --wn;
+            }
+            return wn;
+        };
+        // Within a pixel of an edge the outline may take the pixel: compare away from the edges.
+        auto nearEdge = [&](double x, double y) {
+            for (std::size_t i = 0; i < pts.size(); ++i) {
+                double ax = pts[i].x + 0.5, ay = pts[i].y + 0.5;
+                double bx = pts[(i + 1) % pts.size()].x + 0.5, by = pts[(i + 1) % pts.size()].y + 0.5;
+                double vx = bx - ax, vy = by - ay, l2 = vx * vx + vy * vy;
+                double t = l2 > 0 ? std::clamp(((x - ax) * vx + (y - ay) * vy) / l2, 0.0, 1.0) : 0;
+                if (std::hypot(x - ax - t * vx, y - ay - t * vy) < 1.0) return true;
+            }
+            return false;
+        };
+        int checked = 0;
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 100; ++x) {
+                if (nearEdge(x + 0.5, y + 0.5)) continue;
+                ++checked;
+                EXPECT_EQ(c.pixel(x, y), winding(x + 0.5, y + 0.5) != 0 ? kBrush : kBlack)
+                    << k << ": " << x << "," << y;
+            }
+        EXPECT_GT(checked, 1000);
+    }
+}
+
+// Each shape touches its pixels once, so drawing it again in XOR mode leaves nothing, whatever the
+// pen, the sweep or how far the shape reaches out of the buffer.
+TEST(Rasteriser, EveryShapeDrawnTwiceInXorLeavesNothing) {
+    using Draw = std::function<void(CairoCanvas&)>;
+    const std::vector<std::pair<const char*, Draw>> shapes = {
+        {"ellipse", [](CairoCanvas& c) { c.ellipse(-30, 10, 90, 57); }},
+        {"huge ellipse", [](CairoCanvas& c) { c.ellipse(-4000000, 20, 4000000, 8000020); }},
+        {"star",
+         [](CairoCanvas& c) {
+             c.polygon({{30, 0}, {48, 55}, {0, 20}, {60, 20}, {12, 55}});
+         }},
+        {"thin arc", [](CairoCanvas& c) { c.arc(10, 10, 50, 50, 100, 30, 30, 100); }},
+        {"wide arc",
+         [&](CairoCanvas& c) {
+             c.setPen(kWhite, 7, PenStyle::Solid);
+             c.arc(5, 5, 55, 55, 30, -100, 100, 30); // three quarters
+             c.setPen(kWhite, 1, PenStyle::Solid);
+         }},
+        {"whole ring",
+         [&](CairoCanvas& c) {
+             c.setPen(kWhite, 4, PenStyle::Solid);
+             c.arc(-10, -10, 70, 70, 500, 30, 500, 30);
+             c.setPen(kWhite, 1, PenStyle::Solid);
+         }},
+        {"rectangle", [](CairoCanvas& c) { c.rectangle(3, 3, 40, 20); }},
+        {"one-pixel polygon",
+         [](CairoCanvas& c) {
+             c.polygon({{5, 6}, {5, 6}, {5, 6}});
+         }},
+    };
+    for (const auto& [name, draw] : shapes) {
+        CairoCanvas c(64, 64);
+        c.setPen(kBlue, 1, PenStyle::Solid);
+        c.setSolidBrush(kBlue);
+        c.ellipse(0, 0, 64, 64); // something to invert
+        std::vector<std::uint32_t> before = c.pixels();
+        c.setXor(true);
+        c.setPen(kWhite, 1, PenStyle::Solid);
+        c.setNullBrush();
+        draw(c);
+        EXPECT_NE(c.pixels(), before) << name;
+        draw(c);
+        EXPECT_EQ(c.pixels(), before) << name;
+    }
+}
+
+// ---------------------------------------------------------------- the kept frame
+
+TEST_F(Paint, AHighlightComesOffWithTheKeptFrameAndAChangedViewRepaints) {
+    addCircle(-40, 0, 30);
+    ap().append(PrimitiveRecord::line(u(8), P(-70, 50), P(60, 70)));
+    ap().append(PrimitiveRecord::arc(0, 2700, u(25), u(4), P(40, -40), P(65, -40), P(40, -65)));
+    view.redraw();
+    const std::vector<std::uint32_t> painted = canvas.pixels();
+    view.selectWindow(P(-99, -99), P(99, 99), -1);
+    view.highlightSelection();
+    ASSERT_NE(canvas.pixels(), painted);
+    view.restoreFrame();
+    EXPECT_EQ(canvas.pixels(), painted);
+
+    // A rubber band stays through the restore; taking it off then leaves the painted frame.
+    view.rubberBands().push([](Canvas& c, int x, int y) { c.rectangle(x - 20, y - 20, x + 20, y + 20); });
+    view.rubberBands().redraw(&canvas, 60, 60, RubberBandStack::Draw);
+    view.highlightSelection();
+    view.restoreFrame();
+    EXPECT_EQ(canvas.pixel(79, 60), kWhite); // the band's right edge
+    view.rubberBands().pop(&canvas);
+    EXPECT_EQ(canvas.pixels(), painted);
+
+    // The frame no longer matches once the picture would differ: a restore paints afresh.
+    ap().append(PrimitiveRecord::circle(u(20), P(60, 60)));
+    view.restoreFrame();
+    EXPECT_EQ(at(60, 60), kBlue);
+    std::vector<std::uint32_t> withCircle = canvas.pixels();
+    view.fillMode = 0;
+    view.restoreFrame();
+    EXPECT_EQ(at(60, 60), kBlack); // sketched: inside the outline is clear
+    EXPECT_NE(canvas.pixels(), withCircle);
+}
+
+TEST_F(Paint, QueryShowsOnlyTheLatestPicksHighlight) {
+    addCircle(-40, 0, 30);
+    addCircle(40, 0, 30);
+    view.redraw();
+    view.startQuery();
+    click(-40, 0);
+    click(40, 0);
+    // What the user sees: the painted frame with the second circle's outline inverted only.
+    std::vector<std::uint32_t> shown = canvas.pixels();
+    EXPECT_EQ(at(-40, 15), kBlue);             // the first pick's outline is no longer inverted
+    EXPECT_EQ(at(40, 15), Rgb({255, 255, 0})); // blue inverted
+    view.restoreFrame();
+    ap().setPick(ap().at(1), 1);
+    view.highlightSelection();
+    EXPECT_EQ(canvas.pixels(), shown);
+}
+
+TEST_F(Paint, ShapesSmallerThanAPixelShowAsTheirPixel) {
+    // A triangle and a short thick line well inside one pixel: each still lights one pixel.
+    ap().append(PrimitiveRecord::polygon(
+        {P(-50, 50), {P(-50, 50).x + 900, P(-50, 50).y}, {P(-50, 50).x, P(-50, 50).y + 900}, P(-50, 50)}));
+    ap().append(PrimitiveRecord::line(600, {P(50, -50).x + 100, P(50, -50).y + 100},
+                                      {P(50, -50).x + 700, P(50, -50).y + 100}));
+    view.redraw();
+    int lit = 0;
+    for (std::uint32_t p : canvas.pixels())
+        lit += p == 0x0000ffu;
+    EXPECT_EQ(lit, 2);
+    EXPECT_EQ(at(-50, 50), kBlue);
+    EXPECT_EQ(at(50, -50), kBlue);
 }

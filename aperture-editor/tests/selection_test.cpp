@@ -158,7 +158,7 @@ TEST_F(ViewTest, PicksAndWindowsFindWhatTestingEveryPrimitiveFinds) {
     EXPECT_GT(selected, 1000);
 }
 
-TEST_F(ViewTest, BoxesFollowAppendsRemovalsRetoolsAndUndo) {
+TEST_F(ViewTest, BoxesAndTheExtentFollowAppendsRemovalsRetoolsAndUndo) {
     std::mt19937 rng(9);
     for (int i = 0; i < 300; ++i)
         ap().append(randomPrimitive(rng));
@@ -193,6 +193,15 @@ TEST_F(ViewTest, BoxesFollowAppendsRemovalsRetoolsAndUndo) {
         auto inside = slowWindow(ap(), a, b, -1);
         view.selectWindow(a, b, -1);
         ASSERT_EQ(ap().selectedMembers(), inside) << "after step " << step;
+        // The kept extent matches one worked out afresh from copies of the members.
+        ApertureRecord fresh;
+        for (const auto& p : ap().primitives())
+            fresh.append(p->copy());
+        std::int64_t sx = 0, sy = 0, fx = 0, fy = 0;
+        ap().extentUnits(sx, sy);
+        fresh.extentUnits(fx, fy);
+        ASSERT_EQ(sx, fx) << "after step " << step;
+        ASSERT_EQ(sy, fy) << "after step " << step;
     }
 }
 

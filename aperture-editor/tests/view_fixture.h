@@ -54,7 +54,7 @@ class ViewTest : public ::testing::Test {
         return view.handleMessage(ViewMessage{message, wParam, x, y, {}});
     }
     void move(int xm, int ym, bool buttonHeld = false) {
-        send(WM_MOUSEMOVE, buttonHeld ? MK_LBUTTON : 0, px(xm), py(ym));
+        send(WM_MOUSEMOVE, buttonHeld ? unsigned(MK_LBUTTON) : 0u, px(xm), py(ym));
     }
     void down(int xm, int ym) { send(WM_LBUTTONDOWN, MK_LBUTTON, px(xm), py(ym)); }
     void up(int xm, int ym) { send(WM_LBUTTONUP, 0, px(xm), py(ym)); }

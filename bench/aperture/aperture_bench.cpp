@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -81,9 +82,16 @@ void ratio(const char* what, Sample ours, Sample theirs, double goal) {
                 theirs.wall / ours.wall, goal);
 }
 
+// Sizes shrink as the count grows (unless dense), so that every count covers the area about as many
+// times over as 10 000 primitives do (about 5): with fixed sizes a million would lie some 500 deep, and
+// a paint would measure little but filling the same pixels again and again.
+bool gDense = false;
+
 void fill(ApertureRecord& a, long n, unsigned seed) {
     std::mt19937 rng(seed);
-    std::uniform_int_distribution<std::int32_t> coord(-1270000, 1270000), size(2540, 127000);
+    double shrink = gDense || n <= 10000 ? 1.0 : std::sqrt(10000.0 / double(n));
+    auto sized = [&](double v) { return std::max<std::int32_t>(static_cast<std::int32_t>(v * shrink), 1); };
+    std::uniform_int_distribution<std::int32_t> coord(-1270000, 1270000), size(sized(2540), sized(127000));
     for (long i = 0; i < n; ++i) {
         Point c{coord(rng), coord(rng)};
         PrimitiveRecord p;
@@ -91,13 +99,17 @@ void fill(ApertureRecord& a, long n, unsigned seed) {
         case 0:
             p = PrimitiveRecord::circle(size(rng), c);
             break;
-        case 1:
-            p = PrimitiveRecord::line(size(rng), c, Point{coord(rng), coord(rng)});
+        case 1: {
+            // Lines end near where they start, as the other shapes stay near their centres, so that a
+            // view of 1 % of the area shows about 1 % of the primitives.
+            std::int32_t w = size(rng), dx = size(rng) - sized(64770), dy = size(rng) - sized(64770);
+            p = PrimitiveRecord::line(w, c, Point{c.x + dx, c.y + dy});
             break;
+        }
         case 2: {
             std::vector<Point> v;
             for (int k = 0; k < 5; ++k)
-                v.push_back(Point{c.x + size(rng), c.y + size(rng) - 60000});
+                v.push_back(Point{c.x + size(rng), c.y + size(rng) - sized(60000)});
             v.push_back(v.front());
             p = PrimitiveRecord::polygon(std::move(v));
             break;
@@ -174,16 +186,29 @@ void run(long n, int reps, bool paint) {
     CLumbraView view(doc);
     view.attachCanvas(&canvas);
     view.zoomAll();
-    if (paint) report("paint 1920 x 1080", measure([&] { view.paint(); }));
     if (paint) {
-        // A tenth of the width and height: about 1 % of the aperture in view.
-        ViewWindow all = view.window, part{all.left / 10, all.bottom / 10, all.right / 10, all.top / 10};
+        std::vector<Sample> v;
+        for (int r = 0; r < 3; ++r)
+            v.push_back(measure([&] { view.paint(); }));
+        report("paint 1920 x 1080", median(v));
+    }
+    if (paint) {
+        // A window around the centre, of the client's shape, whose area is 1 % of the aperture's (the
+        // whole-aperture view is twice the aperture's size in each direction). sx, sy: full width and height.
+        ViewWindow all = view.window;
+        std::int64_t sx = 0, sy = 0;
+        view.aperture().extentUnits(sx, sy);
+        double hh = std::sqrt(0.0025 * double(sx) * double(sy) * canvas.height() / canvas.width());
+        double hw = hh * canvas.width() / canvas.height();
+        ViewWindow part{std::int32_t(-hw), std::int32_t(-hh), std::int32_t(hw), std::int32_t(hh)};
         std::vector<Sample> v;
         for (int r = 0; r < 5; ++r) {
             view.window = part;
             v.push_back(measure([&] { view.paint(); }));
         }
-        report("paint zoomed in to 1 %", median(v));
+        int inView = view.selectWindow(Point{part.left, part.bottom}, Point{part.right, part.top}, -1);
+        view.aperture().clearSelection();
+        report("paint zoomed in to 1 %", median(v), 0, "(" + std::to_string(inView) + " wholly in view)");
         // The same view with every primitive drawn, as before culling.
         view.cullHidden = false;
         v.clear();
@@ -194,6 +219,28 @@ void run(long n, int reps, bool paint) {
         report("  the same, nothing culled", median(v));
         view.cullHidden = true;
         view.window = all;
+        view.paint();
+        // The XOR highlight of a window selection of at least 10 000 primitives (or all of them).
+        int selected = 0;
+        for (std::int32_t half = 20000; half < 1400000; half += half / 4) {
+            selected = view.selectWindow(Point{-half, -half}, Point{half, half}, -1);
+            if (selected >= 10000) break;
+        }
+        std::string note = "(" + std::to_string(selected) + " selected)";
+        std::vector<Sample> on, off;
+        for (int r = 0; r < 5; ++r) {
+            on.push_back(measure([&] { view.highlightSelection(); }));
+            off.push_back(measure([&] { view.highlightSelection(); }));
+        }
+        report("highlight the selection", median(on), 0, note);
+        report("  and again (XOR: erased)", median(off), 0, note);
+        std::vector<Sample> restore;
+        for (int r = 0; r < 5; ++r) {
+            view.highlightSelection();
+            restore.push_back(measure([&] { view.restoreFrame(); }));
+        }
+        report("  taken off: kept frame", median(restore), 0);
+        view.aperture().clearSelection();
     }
     auto timed = [&](const char* what, auto&& f) {
         std::vector<Sample> v;
@@ -227,12 +274,14 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--no-paint") == 0)
             paint = false;
+        else if (std::strcmp(argv[i], "--dense") == 0)
+            gDense = true;
         else if (std::strncmp(argv[i], "--reps=", 7) == 0)
             reps = std::max(1, std::atoi(argv[i] + 7));
         else
             counts.push_back(std::atol(argv[i]));
     }
-    if (counts.empty()) counts = {10000, 1000000};
+    if (counts.empty()) counts = {10000, 100000, 1000000};
     for (long n : counts)
         run(n, reps, paint);
 }
