@@ -1,8 +1,8 @@
 // lumbra: the custom-aperture editor. `lumbra [APERTURE-FILE]` shows its window on the display;
 // `lumbra --script FILE [APERTURE-FILE]` runs it without one: the script's steps are menu commands,
 // canvas clicks and keys, bar edits and dialog steps.
-#include "app.h"
-#include "hostlink_loader.h"
+#include "lumbraapp/app.h"
+#include "lumbraapp/hostlink_loader.h"
 
 #include "guistack/gui_stack.h"
 #include "platform/scripted.h"

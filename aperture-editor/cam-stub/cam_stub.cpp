@@ -2,7 +2,7 @@
 // serves the link (the service "Fennick Lumbra", topic "Data Transfer", on the service's socket in the
 // runtime folder), starts the editor on a file, and reports on stdout what the editor sent and how it
 // ended. Options let tests drop the link or leave pokes unanswered.
-#include "hostlink.h"
+#include "lumbraapp/hostlink.h"
 
 #include <wx/app.h>
 #include <wx/apptrait.h>

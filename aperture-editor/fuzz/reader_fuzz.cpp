@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the aperture file reader: scan, load every listed aperture, save again,
 // and check that what was saved reads back to the same text.
-#include "aperture_file.h"
+#include "lumbra/aperture_file.h"
 
 #include <cstdint>
 #include <cstdio>

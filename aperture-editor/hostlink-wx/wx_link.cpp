@@ -4,7 +4,7 @@
 //
 // The toolkit's IPC poke carries no answer of its own; the host answers a poke by advising the same
 // item, and the editor waits for that advice (or the end of the conversation) up to its limit.
-#include "hostlink.h"
+#include "lumbraapp/hostlink.h"
 
 #include <wx/app.h>
 #include <wx/apptrait.h>

@@ -1,5 +1,5 @@
-#include "aperture.h"
-#include "units.h"
+#include "lumbra/aperture.h"
+#include "lumbra/units.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "units.h"
+#include "lumbra/units.h"
 #include "view_fixture.h"
 
 #include <gtest/gtest.h>

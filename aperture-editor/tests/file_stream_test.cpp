@@ -1,7 +1,7 @@
 // The file reader takes lines in place from a large buffer and reads each line's fields in one sweep;
 // the save is streamed in pieces. Both must behave exactly as reading and writing line by line would:
 // the same values, the same refusals with the same line numbers, the same bytes.
-#include "document.h"
+#include "lumbra/document.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "document.h"
+#include "lumbra/document.h"
+#include "lumbra/units.h"
 #include "test_files.h"
-#include "units.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform_messages.h"
+#include "lumbra/platform_messages.h"
 
 #include "platform/presenter.h"
 

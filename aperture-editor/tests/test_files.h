@@ -1,7 +1,7 @@
 // Small helpers shared by the tests: temporary files and the recording message sink.
 #pragma once
 
-#include "messages.h"
+#include "lumbra/messages.h"
 
 #include <cstdio>
 #include <fstream>

@@ -2,9 +2,9 @@
 // origin sits at pixel (100, 100).
 #pragma once
 
-#include "cairo_canvas.h"
+#include "lumbra/cairo_canvas.h"
+#include "lumbra/view.h"
 #include "test_files.h"
-#include "view.h"
 
 #include "platformtesting/fake_clock.h"
 

@@ -3,8 +3,8 @@
 //   lumbra-tool catalog FILE
 //   lumbra-tool convert FILE K OUT
 //   lumbra-tool gerber FILE K OUT [inch|mm]
-#include "document.h"
-#include "lumbra/gerber.h"
+#include "gerber/gerber.h"
+#include "lumbra/document.h"
 
 #include "platform/format.h"
 

@@ -1,8 +1,8 @@
 // Prints timings of the aperture editor's heavy operations on large apertures, with the file's load
 // and save set beside standard tools run on the same file in the same run.
-#include "cairo_canvas.h"
-#include "document.h"
-#include "view.h"
+#include "lumbra/cairo_canvas.h"
+#include "lumbra/document.h"
+#include "lumbra/view.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,8 +1,8 @@
 // Runs the editor under a scripted presenter with its registry in a private folder.
 #pragma once
 
-#include "app.h"
-#include "hostlink.h"
+#include "lumbraapp/app.h"
+#include "lumbraapp/hostlink.h"
 
 #include "platform/scripted.h"
 #include "registry/registry.h"

@@ -1,6 +1,6 @@
 #include "app_fixture.h"
-#include "resource.h"
-#include "settings.h"
+#include "lumbraapp/resource.h"
+#include "lumbraapp/settings.h"
 
 #include "registry/registry.h"
 

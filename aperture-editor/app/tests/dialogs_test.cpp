@@ -1,7 +1,7 @@
 #include "app_fixture.h"
-#include "dialogs.h"
-#include "resource.h"
-#include "units.h"
+#include "lumbra/units.h"
+#include "lumbraapp/dialogs.h"
+#include "lumbraapp/resource.h"
 
 namespace lumbra::apptest {
 

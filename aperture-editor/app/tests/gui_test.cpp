@@ -1,7 +1,7 @@
 // The editor in its window on a virtual display: an editing run through the toolkit's own events gives
 // the file the same steps give through the scripted presenter, and every window is drawn whole.
 #include "app_fixture.h"
-#include "resource.h"
+#include "lumbraapp/resource.h"
 
 #include "platform/format.h"
 #include "wxpresenter/frameview.h"

@@ -1,4 +1,4 @@
-#include "lumbra/gerber.h"
+#include "gerber/gerber.h"
 
 #include "platform/atomic_file.h"
 #include "platform/format.h"

@@ -1,7 +1,7 @@
 // File > Export Gerber... in the editor, driven through the scripted presenter.
-#include "tests/app_fixture.h"
+#include "../../app/tests/app_fixture.h"
 
-#include "resource.h"
+#include "lumbraapp/resource.h"
 
 namespace lumbra::apptest {
 

@@ -1,4 +1,4 @@
-#include "lumbra/gerber.h"
+#include "gerber/gerber.h"
 
 #include <gtest/gtest.h>
 

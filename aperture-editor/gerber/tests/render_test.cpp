@@ -1,10 +1,10 @@
 // The export drawn by gerbv beside the editor's own drawing of the same aperture at the same scale.
 // Without gerbv the whole program reports a skip (77).
-#include "lumbra/gerber.h"
+#include "gerber/gerber.h"
 
-#include "cairo_canvas.h"
-#include "document.h"
-#include "view.h"
+#include "lumbra/cairo_canvas.h"
+#include "lumbra/document.h"
+#include "lumbra/view.h"
 
 #include "platform/format.h"
 

@@ -1,5 +1,5 @@
 // lumbra-tool gerber FILE K OUT [inch|mm]
-#include "lumbra/gerber.h"
+#include "gerber/gerber.h"
 
 #include <gtest/gtest.h>
 

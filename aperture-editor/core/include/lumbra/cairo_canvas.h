@@ -4,7 +4,7 @@
 // a pixel other than circular arcs, and elliptical arcs.
 #pragma once
 
-#include "canvas.h"
+#include "lumbra/canvas.h"
 
 #include <string>
 

@@ -2,10 +2,10 @@
 // panes, the coordinate and property bars, and the view's frame services (prompt, coordinates, dialogs).
 #pragma once
 
-#include "cairo_canvas.h"
-#include "dialogs.h"
-#include "settings.h"
-#include "view.h"
+#include "lumbra/cairo_canvas.h"
+#include "lumbra/view.h"
+#include "lumbraapp/dialogs.h"
+#include "lumbraapp/settings.h"
 
 #include "platform/mainwindow.h"
 

@@ -2,7 +2,7 @@
 // with hexadecimal values), optionally ended by "$End".
 #pragma once
 
-#include "aperture.h"
+#include "lumbra/aperture.h"
 
 #include <cstdio>
 #include <functional>

@@ -1,9 +1,9 @@
 // The document: owns the one aperture being edited, opens and saves its file.
 #pragma once
 
-#include "aperture.h"
-#include "aperture_file.h"
-#include "messages.h"
+#include "lumbra/aperture.h"
+#include "lumbra/aperture_file.h"
+#include "lumbra/messages.h"
 
 #include <string>
 #include <vector>

@@ -1,10 +1,10 @@
 // The editor's dialogs: typed coordinates, grid, change of drill tools, the aperture chooser, about.
 #pragma once
 
-#include "aperture.h"
-#include "aperture_file.h"
-#include "cairo_canvas.h"
-#include "messages.h"
+#include "lumbra/aperture.h"
+#include "lumbra/aperture_file.h"
+#include "lumbra/cairo_canvas.h"
+#include "lumbra/messages.h"
 
 #include "platform/window.h"
 

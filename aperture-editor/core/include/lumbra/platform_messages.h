@@ -1,7 +1,7 @@
 // The editor's questions and messages shown through the platform's message boxes.
 #pragma once
 
-#include "messages.h"
+#include "lumbra/messages.h"
 
 namespace lumbra {
 

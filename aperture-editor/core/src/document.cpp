@@ -1,4 +1,4 @@
-#include "document.h"
+#include "lumbra/document.h"
 
 #include "platform/atomic_file.h"
 #include "platform/format.h"

@@ -2,13 +2,13 @@
 // work, the link with the CAM host and the end of the run.
 #pragma once
 
-#include "dialogs.h"
-#include "document.h"
-#include "hostlink.h"
-#include "mainframe.h"
-#include "platform_messages.h"
-#include "settings.h"
-#include "view.h"
+#include "lumbra/document.h"
+#include "lumbra/platform_messages.h"
+#include "lumbra/view.h"
+#include "lumbraapp/dialogs.h"
+#include "lumbraapp/hostlink.h"
+#include "lumbraapp/mainframe.h"
+#include "lumbraapp/settings.h"
 
 #include "platform/resources.h"
 

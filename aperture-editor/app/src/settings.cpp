@@ -1,4 +1,4 @@
-#include "settings.h"
+#include "lumbraapp/settings.h"
 
 #include "platform/format.h"
 #include "registry/registry.h"

@@ -1,6 +1,6 @@
-#include "view.h"
+#include "lumbra/view.h"
 
-#include "units.h"
+#include "lumbra/units.h"
 
 #include "platform/clock.h"
 #include "platform/format.h"

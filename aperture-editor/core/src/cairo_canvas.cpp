@@ -1,4 +1,4 @@
-#include "cairo_canvas.h"
+#include "lumbra/cairo_canvas.h"
 
 #include <cairo.h>
 

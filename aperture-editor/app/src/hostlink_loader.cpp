@@ -1,4 +1,4 @@
-#include "hostlink_loader.h"
+#include "lumbraapp/hostlink_loader.h"
 
 #include "guistack/gui_stack.h"
 

@@ -2,7 +2,7 @@
 // message boxes; tests answer the questions themselves.
 #pragma once
 
-#include "aperture_file.h"
+#include "lumbra/aperture_file.h"
 
 #include <string>
 #include <vector>

@@ -1,11 +1,11 @@
-#include "mainframe.h"
+#include "lumbraapp/mainframe.h"
 
-#include "app.h"
-#include "resource.h"
-#include "resources.h"
-#include "units.h"
+#include "lumbra/units.h"
+#include "lumbraapp/app.h"
+#include "lumbraapp/resource.h"
+#include "lumbraapp/resources.h"
 
-#include "lumbra/gerber.h"
+#include "gerber/gerber.h"
 
 #include "platform/format.h"
 #include "platform/presenter.h"

@@ -9,8 +9,8 @@
 // them inside the aperture. Drill tools are not part of the picture and are not written.
 #pragma once
 
-#include "aperture.h"
-#include "units.h"
+#include "lumbra/aperture.h"
+#include "lumbra/units.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
-#include "resources.h"
+#include "lumbraapp/resources.h"
 
-#include "resource.h"
+#include "lumbraapp/resource.h"
 
 #include "platform/window.h"
 

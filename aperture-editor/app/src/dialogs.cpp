@@ -1,10 +1,10 @@
-#include "dialogs.h"
+#include "lumbraapp/dialogs.h"
 
-#include "document.h"
-#include "resource.h"
-#include "resources.h"
-#include "units.h"
-#include "view.h"
+#include "lumbra/document.h"
+#include "lumbra/units.h"
+#include "lumbra/view.h"
+#include "lumbraapp/resource.h"
+#include "lumbraapp/resources.h"
 
 #include "platform/format.h"
 

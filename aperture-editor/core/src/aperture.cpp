@@ -1,6 +1,6 @@
-#include "aperture.h"
+#include "lumbra/aperture.h"
 
-#include "units.h"
+#include "lumbra/units.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
-#include "app.h"
+#include "lumbraapp/app.h"
 
-#include "resource.h"
-#include "resources.h"
+#include "lumbraapp/resource.h"
+#include "lumbraapp/resources.h"
 
 #include "platform/format.h"
 #include "platform/presenter.h"

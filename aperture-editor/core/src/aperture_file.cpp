@@ -1,6 +1,6 @@
-#include "aperture_file.h"
+#include "lumbra/aperture_file.h"
 
-#include "units.h"
+#include "lumbra/units.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
 // Finding the CAM host: the link's module is loaded only when the host's socket file exists.
 #pragma once
 
-#include "hostlink.h"
+#include "lumbraapp/hostlink.h"
 
 #include <memory>
 #include <string>

@@ -3,8 +3,8 @@
 // which one interactive command at a time receives mouse and key messages.
 #pragma once
 
-#include "canvas.h"
-#include "document.h"
+#include "lumbra/canvas.h"
+#include "lumbra/document.h"
 
 #include "platform/winmsg.h"
 

@@ -1,6 +1,6 @@
 // The interactive editing commands of the view: each is a small state machine on the message hook.
-#include "units.h"
-#include "view.h"
+#include "lumbra/units.h"
+#include "lumbra/view.h"
 
 #include "platform/format.h"
 
