@@ -39,6 +39,22 @@ function(korvane_add_library name kind)
   endif()
 endfunction()
 
+# korvane_wx_library(NAME COMPONENTS... [DEFINITIONS...]): an interface target over wxWidgets 3.2
+# components, the toolkit's headers kept outside our warning discipline. NAME is not made when the
+# components are missing (callers check with `if(TARGET NAME)`).
+function(korvane_wx_library name)
+  cmake_parse_arguments(W "" "" "COMPONENTS;DEFINITIONS" ${ARGN})
+  find_package(wxWidgets 3.2 COMPONENTS ${W_COMPONENTS} QUIET)
+  if(NOT wxWidgets_FOUND)
+    return()
+  endif()
+  add_library(${name} INTERFACE)
+  target_include_directories(${name} SYSTEM INTERFACE ${wxWidgets_INCLUDE_DIRS})
+  target_compile_definitions(${name} INTERFACE ${wxWidgets_DEFINITIONS} ${W_DEFINITIONS})
+  target_compile_options(${name} INTERFACE ${wxWidgets_CXX_FLAGS})
+  target_link_libraries(${name} INTERFACE ${wxWidgets_LIBRARIES})
+endfunction()
+
 # korvane_add_maker(NAME SOURCES... [CORE SOURCES...]): a model-maker plug-in named after its
 # deliverable, exporting only GetModelMakerName and CreateModelMaker. The CORE sources (the windowless
 # computation and text) become the static library <name>_core, which the plug-in and the tests link.

@@ -1,4 +1,5 @@
 #include "wxpresenter/frameview.h"
+#include "wxpresenter/text.h"
 
 #include <wx/artprov.h>
 #include <wx/dcbuffer.h>
@@ -20,13 +21,6 @@
 namespace korvane::wx {
 
 namespace {
-
-wxString u8(const CString& s) {
-    return wxString::FromUTF8(s.GetString());
-}
-wxString u8(const std::string& s) {
-    return wxString::FromUTF8(s.c_str());
-}
 
 // Room a status field keeps around its text (its frame and the toolkit's inner padding), in pixels.
 constexpr int kPanePadding = 12;

@@ -1,6 +1,7 @@
 #include "platform/format.h"
 #include "platform/resources.h"
 #include "wxpresenter/frameview.h"
+#include "wxpresenter/text.h"
 #include "wxpresenter/wxpresenter.h"
 
 #include <wx/app.h>
@@ -17,9 +18,6 @@
 namespace korvane::wx {
 
 namespace {
-wxString u8(const CString& s) {
-    return wxString::FromUTF8(s.GetString());
-}
 
 int mulDiv(int value, int numerator, int denominator) {
     // Rounded to the nearest, halves away from zero.

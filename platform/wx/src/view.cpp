@@ -1,4 +1,5 @@
 #include "wxpresenter/frameview.h"
+#include "wxpresenter/text.h"
 #include "wxpresenter/widgets.h"
 #include "wxpresenter/wxpresenter.h"
 
@@ -24,10 +25,6 @@
 namespace korvane::wx {
 
 namespace {
-
-wxString u8(const CString& s) {
-    return wxString::FromUTF8(s.GetString());
-}
 
 // Dialog-unit sizes of the sheet's own frame (margins and its standard buttons).
 constexpr int kSheetMargin = 7;

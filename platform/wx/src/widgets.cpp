@@ -1,4 +1,5 @@
 #include "wxpresenter/widgets.h"
+#include "wxpresenter/text.h"
 
 #include <wx/button.h>
 #include <wx/dcclient.h>
@@ -11,12 +12,6 @@
 namespace korvane::wx {
 
 namespace {
-wxString u8(const CString& s) {
-    return wxString::FromUTF8(s.GetString());
-}
-wxString u8(const std::string& s) {
-    return wxString::FromUTF8(s.c_str());
-}
 constexpr int kUnitCommandBase = wxID_HIGHEST + 100;
 constexpr int kSpinWidthDlu = 8;
 } // namespace
