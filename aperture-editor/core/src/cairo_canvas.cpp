@@ -91,6 +91,10 @@ void CairoCanvas::setXor(bool on) {
 
 void CairoCanvas::cairoBegin() {
     cairo_surface_mark_dirty(surface_);
+    // What Cairo will touch is not worked out: an overlay drawn through it comes off whole rows.
+    if (noting_)
+        for (int y = 0; y < h_; ++y)
+            note(y, 0, long(w_) - 1);
 }
 
 void CairoCanvas::cairoEnd() {
@@ -102,6 +106,7 @@ void CairoCanvas::span(int y, long x0, long x1, std::uint32_t value) {
     x0 = std::max(x0, 0L);
     x1 = std::min(x1, long(w_) - 1);
     if (x0 > x1) return;
+    if (noting_) note(y, x0, x1);
     std::uint32_t* p = row(y) + x0;
     std::uint32_t* const end = row(y) + x1 + 1;
 #if defined(__SSE2__)
@@ -499,12 +504,63 @@ void CairoCanvas::setPixel(int x, int y, Rgb colour) {
 bool CairoCanvas::keepBackground() {
     background_.resize(static_cast<std::size_t>(stride_) * h_);
     std::memcpy(background_.data(), data_, background_.size() * sizeof(std::uint32_t));
+    ownUnderlay_ = false;
+    forgetNotes();
     return true;
 }
 
 bool CairoCanvas::restoreBackground() {
     if (background_.size() != static_cast<std::size_t>(stride_) * h_) return false;
     std::memcpy(data_, background_.data(), background_.size() * sizeof(std::uint32_t));
+    ownUnderlay_ = false;
+    forgetNotes();
+    return true;
+}
+
+bool CairoCanvas::keepUnderlay() {
+    underlay_.resize(static_cast<std::size_t>(stride_) * h_);
+    std::memcpy(underlay_.data(), data_, underlay_.size() * sizeof(std::uint32_t));
+    ownUnderlay_ = true;
+    forgetNotes();
+    return true;
+}
+
+const std::vector<std::uint32_t>* CairoCanvas::keptPicture() const {
+    const std::vector<std::uint32_t>& kept = ownUnderlay_ ? underlay_ : background_;
+    return kept.size() == static_cast<std::size_t>(stride_) * h_ ? &kept : nullptr;
+}
+
+void CairoCanvas::forgetNotes() {
+    noteLo_.assign(static_cast<std::size_t>(h_), long(w_));
+    noteHi_.assign(static_cast<std::size_t>(h_), -1L);
+    noteTop_ = h_;
+    noteBottom_ = -1;
+}
+
+bool CairoCanvas::noteOverlay(bool on) {
+    if (on && !keptPicture()) return noting_ = false;
+    if (on && noteLo_.size() != static_cast<std::size_t>(h_)) forgetNotes();
+    noting_ = on;
+    return true;
+}
+
+bool CairoCanvas::eraseOverlay() {
+    const std::vector<std::uint32_t>* kept = keptPicture();
+    if (!kept) {
+        forgetNotes();
+        return false;
+    }
+    for (int y = noteTop_; y <= noteBottom_; ++y) {
+        const auto i = static_cast<std::size_t>(y);
+        if (noteLo_[i] > noteHi_[i]) continue;
+        const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(y) * stride_ + noteLo_[i];
+        std::memcpy(data_ + at, kept->data() + at,
+                    static_cast<std::size_t>(noteHi_[i] - noteLo_[i] + 1) * sizeof(std::uint32_t));
+        noteLo_[i] = long(w_);
+        noteHi_[i] = -1;
+    }
+    noteTop_ = h_;
+    noteBottom_ = -1;
     return true;
 }
 
