@@ -62,11 +62,25 @@ struct CLumbraView::PaintGrid {
             hx = std::max<std::int64_t>(hx, u.hx), hy = std::max<std::int64_t>(hy, u.hy);
         }
         if (lx > hx) lx = ly = hx = hy = 0;
-        // About four primitives a cell.
+        // About four primitives a cell, but a cell no smaller than nearly every primitive: the large
+        // ones are visited by every lookup.
         nx = ny = std::clamp<std::int64_t>(static_cast<std::int64_t>(std::sqrt(double(n) / 4)), 1, 2048);
         x0 = lx, y0 = ly;
         cellW = std::max<std::int64_t>((hx - lx) / nx + 1, 1);
         cellH = std::max<std::int64_t>((hy - ly) / ny + 1, 1);
+        std::vector<std::int64_t> sizes;
+        sizes.reserve(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            Box u = hull(i);
+            if (u.lx <= u.hx) sizes.push_back(std::max(std::int64_t(u.hx) - u.lx, std::int64_t(u.hy) - u.ly));
+        }
+        if (!sizes.empty()) {
+            auto at = sizes.begin() + static_cast<std::ptrdiff_t>(sizes.size() * 99 / 100);
+            std::nth_element(sizes.begin(), at, sizes.end());
+            const std::int64_t typical = *at + 1;
+            if (typical > cellW) cellW = typical, nx = (hx - lx) / cellW + 1;
+            if (typical > cellH) cellH = typical, ny = (hy - ly) / cellH + 1;
+        }
         std::vector<std::uint32_t> cellOf(n, UINT32_MAX);
         start.assign(static_cast<std::size_t>(nx * ny) + 1, 0);
         large.clear();

@@ -96,6 +96,7 @@ class CairoCanvas : public Canvas {
     std::vector<std::uint32_t> fallback_; // the buffer when Cairo could not make one
     // Scratch of the rasterisers, kept to spare an allocation per shape.
     std::vector<long> runLo_, runHi_;
+    std::vector<double> rowOuter_, rowInner_;
     struct Edge {
         int top, bottom; // rows top..bottom-1
         double x, slope; // x at row top, change per row
