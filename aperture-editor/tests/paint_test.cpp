@@ -521,3 +521,165 @@ TEST_F(Paint, ShapesSmallerThanAPixelShowAsTheirPixel) {
     EXPECT_EQ(at(-50, 50), kBlue);
     EXPECT_EQ(at(50, -50), kBlue);
 }
+
+// ---------------------------------------------------------------- overlays over the kept frame
+
+namespace {
+
+// A picture with the crosshair XOR-drawn on it at p: both arms inverted, the pixel where they cross
+// inverted twice.
+std::vector<std::uint32_t> withCrosshair(std::vector<std::uint32_t> picture, int w, int h, PixelPoint p) {
+    auto invert = [&](int x, int y) {
+        if (x >= 0 && y >= 0 && x < w && y < h)
+            picture[std::size_t(y) * std::size_t(w) + std::size_t(x)] ^= 0xffffffu;
+    };
+    for (int x = p.x - CLumbraView::kCrossHalfWidth; x <= p.x + CLumbraView::kCrossHalfWidth; ++x)
+        invert(x, p.y);
+    for (int y = p.y - CLumbraView::kCrossHalfHeight; y <= p.y + CLumbraView::kCrossHalfHeight; ++y)
+        invert(p.x, y);
+    return picture;
+}
+
+// A surface that keeps no picture: overlays on it come off by being drawn again in XOR.
+class UnkeptCanvas : public CairoCanvas {
+  public:
+    using CairoCanvas::CairoCanvas;
+    bool noteOverlay(bool) override { return false; }
+};
+
+} // namespace
+
+class Overlays : public Paint, public ::testing::WithParamInterface<bool> {
+  protected:
+    UnkeptCanvas unkept{200, 200};
+    CairoCanvas& surface() { return GetParam() ? static_cast<CairoCanvas&>(unkept) : canvas; }
+    void SetUp() override {
+        Paint::SetUp();
+        if (GetParam()) view.attachCanvas(&unkept);
+        addCircle(-40, 0, 60);
+        ap().append(PrimitiveRecord::line(u(12), P(-70, 60), P(70, 20)));
+        ap().append(PrimitiveRecord::arc(0, 2700, u(25), u(4), P(40, -40), P(65, -40), P(40, -65)));
+        view.redraw();
+        painted_ = surface().pixels();
+    }
+    const std::vector<std::uint32_t>& painted() const { return painted_; }
+    std::vector<std::uint32_t> painted_;
+    // What the canvas must show: the picture and, when drawn, the crosshair where the view says.
+    void expectPictureWithCrosshairOnly(const std::vector<std::uint32_t>& picture) {
+        std::vector<std::uint32_t> expected =
+            view.crosshairDrawn() ? withCrosshair(picture, 200, 200, view.crosshair()) : picture;
+        EXPECT_EQ(surface().pixels(), expected);
+    }
+};
+
+TEST_P(Overlays, BandsAndTheCrosshairLeaveNothingAfterMovesRepaintsAndCancels) {
+    const std::vector<std::uint32_t> painted = painted_;
+    struct Case {
+        const char* name;
+        std::function<void()> steps;
+        bool crosshairAfter;
+    };
+    const Case cases[] = {
+        {"line band cancelled after a repaint",
+         [&] {
+             view.startAddLine();
+             click(-40, -40);
+             move(30, 20);
+             move(60, -50);
+             character('r');
+             move(-70, 70);
+             move(10, 10);
+             escape(); // the line command takes its crosshair off with the band
+         },
+         false},
+        {"drag window band ended by a cancel",
+         [&] {
+             view.startCopy();
+             move(-80, -80);
+             down(-80, -80);
+             move(0, 0, true);
+             move(50, 40, true);
+             character('r');
+             move(70, 70, true);
+             move(-20, 30, true);
+             rightClick();
+         },
+         true},
+        {"move preview over the highlight, cancelled",
+         [&] {
+             view.startMove();
+             drag(-90, -90, 90, 90);
+             click(0, 0);
+             move(30, 30);
+             move(-60, 10);
+             character('r');
+             move(20, -70);
+             rightClick(); // the highlight goes with the frame put back
+         },
+         false},
+        {"circle preview through a width change",
+         [&] {
+             view.startAddCircle();
+             move(10, 10);
+             view.width = u(40);
+             move(20, 10);
+             move(-60, -60);
+             view.rubberBands().redraw(&surface(), 0, 0, RubberBandStack::Erase);
+             move(0, 40);
+             escape();
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.steps();
+        EXPECT_EQ(view.rubberBands().size(), 0u);
+        EXPECT_EQ(view.crosshairDrawn(), c.crosshairAfter);
+        expectPictureWithCrosshairOnly(painted);
+        view.cancelCommand();
+    }
+}
+
+TEST_P(Overlays, APreviewMovedOverTheHighlightLeavesItWhole) {
+    view.snap = false;
+    view.startMove();
+    drag(-90, -90, 90, 90);
+    ASSERT_EQ(ap().selectionCount(), 3);
+    // The highlighted frame: what shows less the crosshair.
+    const std::vector<std::uint32_t> highlighted =
+        withCrosshair(surface().pixels(), 200, 200, view.crosshair());
+    ASSERT_NE(highlighted, painted());
+    click(-40, 0);
+    for (int step = 0; step < 12; ++step)
+        move(-40 + step * 7, step * 5 - 30); // the preview sweeps across the highlighted shapes
+    ASSERT_NE(surface().pixels(), withCrosshair(highlighted, 200, 200, view.crosshair()));
+    view.rubberBands().redraw(&surface(), 0, 0, RubberBandStack::Erase);
+    expectPictureWithCrosshairOnly(highlighted);
+    view.rubberBands().hideCursor(&surface());
+    EXPECT_EQ(surface().pixels(), highlighted);
+    rightClick();
+    EXPECT_EQ(surface().pixels(), painted());
+}
+
+TEST_P(Overlays, TakingOneBandOffKeepsTheOthersItCrossed) {
+    RubberBandStack& bands = view.rubberBands();
+    bands.push([](Canvas& c, int x, int y) { c.line(x - 40, y, x + 40, y); });
+    bands.redraw(&surface(), 60, 60, RubberBandStack::Draw);
+    const std::vector<std::uint32_t> oneBand = surface().pixels();
+    ASSERT_NE(oneBand, painted());
+    bands.push([](Canvas& c, int x, int y) { c.rectangle(x - 10, y - 30, x + 10, y + 30); });
+    bands.redraw(&surface(), 60, 60, RubberBandStack::Draw);
+    bands.pop(&surface()); // the rectangle crossed the line twice
+    EXPECT_EQ(surface().pixels(), oneBand);
+    move(60, 40); // the crosshair crosses the band as it moves with it
+    move(0, 0);
+    bands.hideCursor(&surface());
+    bands.redraw(&surface(), 60, 60, RubberBandStack::Draw);
+    EXPECT_EQ(surface().pixels(), oneBand);
+    bands.popAll(&surface());
+    EXPECT_EQ(surface().pixels(), painted());
+}
+
+INSTANTIATE_TEST_SUITE_P(KeptOrNot, Overlays, ::testing::Bool(), [](const ::testing::TestParamInfo<bool>& i) {
+    return i.param ? "XorErase" : "Copy";
+});

@@ -21,6 +21,13 @@ using namespace lumbra;
 
 namespace {
 
+// A surface that keeps no picture for overlays: they come off by being drawn again in XOR.
+class XorOnlyCanvas : public CairoCanvas {
+  public:
+    using CairoCanvas::CairoCanvas;
+    bool noteOverlay(bool) override { return false; }
+};
+
 double cpuNow() {
     timespec ts{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
@@ -86,6 +93,8 @@ void ratio(const char* what, Sample ours, Sample theirs, double goal) {
 // times over as 10 000 primitives do (about 5): with fixed sizes a million would lie some 500 deep, and
 // a paint would measure little but filling the same pixels again and again.
 bool gDense = false;
+// How often the zoomed-in paint is timed (more to profile it).
+int gZoomReps = 5;
 
 void fill(ApertureRecord& a, long n, unsigned seed) {
     std::mt19937 rng(seed);
@@ -202,7 +211,7 @@ void run(long n, int reps, bool paint) {
         double hw = hh * canvas.width() / canvas.height();
         ViewWindow part{std::int32_t(-hw), std::int32_t(-hh), std::int32_t(hw), std::int32_t(hh)};
         std::vector<Sample> v;
-        for (int r = 0; r < 5; ++r) {
+        for (int r = 0; r < gZoomReps; ++r) {
             view.window = part;
             v.push_back(measure([&] { view.paint(); }));
         }
@@ -240,6 +249,34 @@ void run(long n, int reps, bool paint) {
             restore.push_back(measure([&] { view.restoreFrame(); }));
         }
         report("  taken off: kept frame", median(restore), 0);
+        // The Copy/Move preview of that selection following the mouse: each move takes the outlines off
+        // (by copying back the rows they covered, or, on a surface that keeps no picture, by drawing
+        // the recorded calls again in XOR) and draws them at the new place.
+        XorOnlyCanvas xorOnly(canvas.width(), canvas.height());
+        for (CairoCanvas* target :
+             {static_cast<CairoCanvas*>(&canvas), static_cast<CairoCanvas*>(&xorOnly)}) {
+            view.attachCanvas(target);
+            view.window = all;
+            view.paint();
+            const double unitsPerPixel = 1.0 / view.scale;
+            view.rubberBands().push([&](Canvas& c, int x, int y) {
+                auto dx = static_cast<std::int32_t>((x - 960) * unitsPerPixel),
+                     dy = static_cast<std::int32_t>((540 - y) * unitsPerPixel);
+                for (const PrimitiveRecord* p : view.aperture().selectedMembers())
+                    view.drawPrimitive(c, *p, dx, dy, true);
+            });
+            std::vector<Sample> moves;
+            for (int r = 0; r < 9; ++r)
+                moves.push_back(measure([&] {
+                    view.rubberBands().redraw(target, 960 + 7 * r, 540 - 5 * r, RubberBandStack::Draw);
+                }));
+            view.rubberBands().popAll(target);
+            report(target == &canvas ? "preview move, kept frame" : "  the same, XOR record/replay",
+                   median(moves), 0, note);
+        }
+        view.attachCanvas(&canvas);
+        view.window = all;
+        view.paint();
         view.aperture().clearSelection();
     }
     auto timed = [&](const char* what, auto&& f) {
@@ -276,6 +313,8 @@ int main(int argc, char** argv) {
             paint = false;
         else if (std::strcmp(argv[i], "--dense") == 0)
             gDense = true;
+        else if (std::strncmp(argv[i], "--zoom-reps=", 12) == 0)
+            gZoomReps = std::max(1, std::atoi(argv[i] + 12));
         else if (std::strncmp(argv[i], "--reps=", 7) == 0)
             reps = std::max(1, std::atoi(argv[i] + 7));
         else

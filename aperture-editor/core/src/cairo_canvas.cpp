@@ -91,6 +91,10 @@ void CairoCanvas::setXor(bool on) {
 
 void CairoCanvas::cairoBegin() {
     cairo_surface_mark_dirty(surface_);
+    // What Cairo will touch is not worked out: an overlay drawn through it comes off whole rows.
+    if (noting_)
+        for (int y = 0; y < h_; ++y)
+            note(y, 0, long(w_) - 1);
 }
 
 void CairoCanvas::cairoEnd() {
@@ -102,6 +106,7 @@ void CairoCanvas::span(int y, long x0, long x1, std::uint32_t value) {
     x0 = std::max(x0, 0L);
     x1 = std::min(x1, long(w_) - 1);
     if (x0 > x1) return;
+    if (noting_) note(y, x0, x1);
     std::uint32_t* p = row(y) + x0;
     std::uint32_t* const end = row(y) + x1 + 1;
 #if defined(__SSE2__)
@@ -185,8 +190,7 @@ void CairoCanvas::ellipse(int left, int top, int right, int bottom) {
         double t = 1.0 - dy * dy;
         if (t < 0) continue;
         double half = rx * std::sqrt(t);
-        long lo = static_cast<long>(std::ceil(cx - half - 0.5)),
-             hi = static_cast<long>(std::floor(cx + half - 0.5));
+        long lo = ceilColumn(cx - half - 0.5, w_), hi = floorColumn(cx + half - 0.5, w_);
         if (lo > hi) continue;
         auto k = static_cast<std::size_t>(y - a + 1);
         runLo_[k] = std::clamp(lo, -2L, long(w_) + 1);
@@ -405,7 +409,7 @@ void CairoCanvas::arc(int left, int top, int right, int bottom, int xs, int ys, 
     // The sector runs from the end radial e up to the start radial s (increasing angle, y down):
     // counter-clockwise as seen. Unit directions of both; the same radial twice is the whole circle.
     auto unit = [](double x, double y, double& ux, double& uy) {
-        double l = std::hypot(x, y);
+        double l = std::sqrt(x * x + y * y);
         ux = l > 0 ? x / l : 1.0;
         uy = l > 0 ? y / l : 0.0;
     };
@@ -431,16 +435,24 @@ void CairoCanvas::arc(int left, int top, int right, int bottom, int xs, int ys, 
     const std::uint32_t value = word(pen_);
     const long y0 = std::max(static_cast<long>(std::ceil(cy - outer - 0.5)), 0L);
     const long y1 = std::min(static_cast<long>(std::floor(cy + outer - 0.5)), long(h_) - 1);
+    if (y0 > y1) return;
+    // The half widths of both circles for every row first: the square roots then overlap instead of
+    // each waiting on the previous row's drawing.
+    rowOuter_.resize(static_cast<std::size_t>(y1 - y0 + 1));
+    rowInner_.resize(rowOuter_.size());
+    for (long y = y0; y <= y1; ++y) {
+        const double py = y + 0.5 - cy, o = outer * outer - py * py, i = inner * inner - py * py;
+        rowOuter_[static_cast<std::size_t>(y - y0)] = o < 0 ? -1.0 : std::sqrt(o);
+        rowInner_[static_cast<std::size_t>(y - y0)] = i > 0 ? std::sqrt(i) : -1.0;
+    }
     for (long y = y0; y <= y1; ++y) {
         double py = y + 0.5 - cy;
-        double o = outer * outer - py * py;
-        if (o < 0) continue;
-        double ho = std::sqrt(o);
+        const double ho = rowOuter_[static_cast<std::size_t>(y - y0)];
+        if (ho < 0) continue;
         Run ring[2] = {{ceilColumn(cx - ho - 0.5, w_), floorColumn(cx + ho - 0.5, w_)}, {1, 0}};
-        double i = inner * inner - py * py;
-        if (i > 0) {
+        const double hole = rowInner_[static_cast<std::size_t>(y - y0)];
+        if (hole >= 0) {
             // Leave out the centres strictly inside the inner circle.
-            double hole = std::sqrt(i);
             long holeLo = floorColumn(cx - hole - 0.5, w_) + 1, holeHi = ceilColumn(cx + hole - 0.5, w_) - 1;
             ring[1] = {std::max(ring[0].lo, holeHi + 1), ring[0].hi};
             ring[0].hi = std::min(ring[0].hi, holeLo - 1);
@@ -499,12 +511,63 @@ void CairoCanvas::setPixel(int x, int y, Rgb colour) {
 bool CairoCanvas::keepBackground() {
     background_.resize(static_cast<std::size_t>(stride_) * h_);
     std::memcpy(background_.data(), data_, background_.size() * sizeof(std::uint32_t));
+    ownUnderlay_ = false;
+    forgetNotes();
     return true;
 }
 
 bool CairoCanvas::restoreBackground() {
     if (background_.size() != static_cast<std::size_t>(stride_) * h_) return false;
     std::memcpy(data_, background_.data(), background_.size() * sizeof(std::uint32_t));
+    ownUnderlay_ = false;
+    forgetNotes();
+    return true;
+}
+
+bool CairoCanvas::keepUnderlay() {
+    underlay_.resize(static_cast<std::size_t>(stride_) * h_);
+    std::memcpy(underlay_.data(), data_, underlay_.size() * sizeof(std::uint32_t));
+    ownUnderlay_ = true;
+    forgetNotes();
+    return true;
+}
+
+const std::vector<std::uint32_t>* CairoCanvas::keptPicture() const {
+    const std::vector<std::uint32_t>& kept = ownUnderlay_ ? underlay_ : background_;
+    return kept.size() == static_cast<std::size_t>(stride_) * h_ ? &kept : nullptr;
+}
+
+void CairoCanvas::forgetNotes() {
+    noteLo_.assign(static_cast<std::size_t>(h_), long(w_));
+    noteHi_.assign(static_cast<std::size_t>(h_), -1L);
+    noteTop_ = h_;
+    noteBottom_ = -1;
+}
+
+bool CairoCanvas::noteOverlay(bool on) {
+    if (on && !keptPicture()) return noting_ = false;
+    if (on && noteLo_.size() != static_cast<std::size_t>(h_)) forgetNotes();
+    noting_ = on;
+    return true;
+}
+
+bool CairoCanvas::eraseOverlay() {
+    const std::vector<std::uint32_t>* kept = keptPicture();
+    if (!kept) {
+        forgetNotes();
+        return false;
+    }
+    for (int y = noteTop_; y <= noteBottom_; ++y) {
+        const auto i = static_cast<std::size_t>(y);
+        if (noteLo_[i] > noteHi_[i]) continue;
+        const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(y) * stride_ + noteLo_[i];
+        std::memcpy(data_ + at, kept->data() + at,
+                    static_cast<std::size_t>(noteHi_[i] - noteLo_[i] + 1) * sizeof(std::uint32_t));
+        noteLo_[i] = long(w_);
+        noteHi_[i] = -1;
+    }
+    noteTop_ = h_;
+    noteBottom_ = -1;
     return true;
 }
 

@@ -62,11 +62,25 @@ struct CLumbraView::PaintGrid {
             hx = std::max<std::int64_t>(hx, u.hx), hy = std::max<std::int64_t>(hy, u.hy);
         }
         if (lx > hx) lx = ly = hx = hy = 0;
-        // About four primitives a cell.
+        // About four primitives a cell, but a cell no smaller than nearly every primitive: the large
+        // ones are visited by every lookup.
         nx = ny = std::clamp<std::int64_t>(static_cast<std::int64_t>(std::sqrt(double(n) / 4)), 1, 2048);
         x0 = lx, y0 = ly;
         cellW = std::max<std::int64_t>((hx - lx) / nx + 1, 1);
         cellH = std::max<std::int64_t>((hy - ly) / ny + 1, 1);
+        std::vector<std::int64_t> sizes;
+        sizes.reserve(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            Box u = hull(i);
+            if (u.lx <= u.hx) sizes.push_back(std::max(std::int64_t(u.hx) - u.lx, std::int64_t(u.hy) - u.ly));
+        }
+        if (!sizes.empty()) {
+            auto at = sizes.begin() + static_cast<std::ptrdiff_t>(sizes.size() * 99 / 100);
+            std::nth_element(sizes.begin(), at, sizes.end());
+            const std::int64_t typical = *at + 1;
+            if (typical > cellW) cellW = typical, nx = (hx - lx) / cellW + 1;
+            if (typical > cellH) cellH = typical, ny = (hy - ly) / cellH + 1;
+        }
         std::vector<std::uint32_t> cellOf(n, UINT32_MAX);
         start.assign(static_cast<std::size_t>(nx * ny) + 1, 0);
         large.clear();
@@ -97,63 +111,125 @@ struct CLumbraView::PaintGrid {
 
 bool RubberBandStack::push(Drawer d) {
     if (entries_.size() >= kCapacity) return false;
-    entries_.push_back(Entry{std::move(d), RecordingCanvas(), false, false, 0, 0});
+    entries_.push_back(Entry{std::move(d), false, false, 0, 0});
     return true;
 }
 
-void RubberBandStack::erase(Canvas& c, Entry& e) {
-    if (!e.drawn) return;
-    e.image.replay(c);
-    e.image = RecordingCanvas();
-    e.drawn = false;
+void RubberBandStack::takeOff(Canvas& c) {
+    if (!onSurface_) return;
+    if (noted_) {
+        c.eraseOverlay();
+    } else {
+        image_.replay(c);
+        image_ = RecordingCanvas();
+    }
+    onSurface_ = false;
 }
 
-void RubberBandStack::draw(Canvas& c, Entry& e, int x, int y) {
-    erase(c, e);
-    RecordingCanvas rec(c.width(), c.height());
-    rec.setXor(true);
-    rec.setPen(kWhite, 1, PenStyle::Solid);
-    rec.setNullBrush();
-    e.drawer(rec, x, y);
-    rec.setXor(false);
-    rec.replay(c);
-    e.image = std::move(rec);
-    e.drawn = true;
-    e.placed = true;
-    e.x = x;
-    e.y = y;
+void RubberBandStack::drawAll(Canvas& c) {
+    for (const Entry& e : entries_) {
+        if (!e.shown) continue;
+        c.setXor(true);
+        c.setPen(kWhite, 1, PenStyle::Solid);
+        c.setNullBrush();
+        e.drawer(c, e.x, e.y);
+    }
+    if (cursorShown_ && cursorDrawer_) {
+        c.setXor(true);
+        c.setPen(kWhite, 1, PenStyle::Solid);
+        cursorDrawer_(c, cursor_.x, cursor_.y);
+    }
+    c.setXor(false);
+}
+
+void RubberBandStack::putOn(Canvas& c) {
+    bool any = cursorShown_ && cursorDrawer_;
+    for (const Entry& e : entries_)
+        any = any || e.shown;
+    if (!any) return;
+    // Kept only now that something goes over it: a highlight with nothing over it costs no copy.
+    if (underlayStale_ && c.keepUnderlay()) underlayStale_ = false;
+    noted_ = !underlayStale_ && c.noteOverlay(true);
+    if (noted_) {
+        drawAll(c);
+        c.noteOverlay(false);
+    } else {
+        RecordingCanvas rec(c.width(), c.height());
+        drawAll(rec);
+        rec.replay(c);
+        image_ = std::move(rec);
+    }
+    onSurface_ = true;
 }
 
 void RubberBandStack::pop(Canvas* c) {
     if (entries_.empty()) return;
-    if (c) erase(*c, entries_.back());
+    if (c) takeOff(*c);
     entries_.pop_back();
+    if (c) putOn(*c);
 }
 
 void RubberBandStack::popAll(Canvas* c) {
-    while (!entries_.empty())
-        pop(c);
+    if (entries_.empty()) return;
+    if (c) takeOff(*c);
+    entries_.clear();
+    if (c) putOn(*c);
 }
 
 void RubberBandStack::forgetImages() {
-    for (auto& e : entries_) {
-        e.drawn = false;
-        e.image = RecordingCanvas();
-    }
+    onSurface_ = false;
+    image_ = RecordingCanvas();
+    underlayStale_ = false;
+    cursorShown_ = false;
+    for (auto& e : entries_)
+        e.shown = false;
 }
 
 void RubberBandStack::redraw(Canvas* c, int x, int y, int flags) {
     if (!c) return;
+    takeOff(*c);
     for (auto& e : entries_) {
         if (flags & Recompute) {
-            // Positions follow the world anchors again after a zoom or scroll: draw at the last cursor.
-            if (e.placed) draw(*c, e, e.x, e.y);
+            // Positions follow the world anchors again after a zoom or scroll: drawn at the last cursor.
+            e.shown = e.placed;
         } else if (flags & Draw) {
-            draw(*c, e, x, y);
+            e.placed = e.shown = true;
+            e.x = x;
+            e.y = y;
         } else if (flags & Erase) {
-            erase(*c, e);
+            e.shown = false;
         }
     }
+    putOn(*c);
+}
+
+void RubberBandStack::moveTo(Canvas* c, int x, int y) {
+    if (!c) return;
+    takeOff(*c);
+    for (auto& e : entries_) {
+        e.placed = e.shown = true;
+        e.x = x;
+        e.y = y;
+    }
+    cursorShown_ = true;
+    cursor_ = PixelPoint{x, y};
+    putOn(*c);
+}
+
+void RubberBandStack::hideCursor(Canvas* c) {
+    if (!cursorShown_) return;
+    if (c) takeOff(*c);
+    cursorShown_ = false;
+    if (c) putOn(*c);
+}
+
+void RubberBandStack::lift(Canvas* c) {
+    if (c) takeOff(*c);
+}
+
+void RubberBandStack::settle(Canvas* c) {
+    underlayStale_ = true;
+    if (c) putOn(*c);
 }
 
 // ---------------------------------------------------------------- construction
@@ -163,6 +239,10 @@ CLumbraView::CLumbraView(CLumbraDoc& doc, ViewFrame* frame)
     window = ViewWindow{-254000, -254000, 254000, 254000};
     savedWindow = window;
     doc_.addView(this);
+    bands_.setCursorDrawer([](Canvas& c, int px, int py) {
+        c.line(px - kCrossHalfWidth, py, px + kCrossHalfWidth + 1, py);
+        c.line(px, py - kCrossHalfHeight, px, py + kCrossHalfHeight + 1);
+    });
 }
 
 CLumbraView::~CLumbraView() {
@@ -411,7 +491,6 @@ void CLumbraView::paint() {
     if (!canvas_) return;
     Canvas& c = *canvas_;
     // The background replaces everything: crosshair and rubber bands are gone with it.
-    crosshairDrawn_ = false;
     bands_.forgetImages();
     c.setXor(false);
     c.fillRect(0, 0, c.width(), c.height(), kBlack);
@@ -503,7 +582,6 @@ void CLumbraView::restoreFrame() {
         paint();
         return;
     }
-    crosshairDrawn_ = false;
     bands_.forgetImages();
     bands_.redraw(canvas_, 0, 0, RubberBandStack::Recompute);
 }
@@ -511,12 +589,15 @@ void CLumbraView::restoreFrame() {
 void CLumbraView::highlightSelection() {
     if (canvas_) {
         Canvas& c = *canvas_;
+        // Under the rubber bands and the crosshair, which come off by copying back what they covered.
+        bands_.lift(canvas_);
         c.setXor(true);
         c.setPen(kWhite, 1, PenStyle::Solid);
         c.setNullBrush();
         for (const PrimitiveRecord* s : aperture().selectedMembers())
             drawPrimitive(c, *s, 0, 0, true);
         c.setXor(false);
+        bands_.settle(canvas_);
     }
     frame_->selectionCount(std::abs(aperture().selectionCount()));
 }
@@ -666,31 +747,16 @@ bool CLumbraView::defaultHandling(const ViewMessage& m) {
 }
 
 void CLumbraView::eraseCrosshair() {
-    if (!crosshairDrawn_) return;
-    drawCrosshair(crosshair_.x, crosshair_.y);
-    crosshairDrawn_ = false;
-}
-
-void CLumbraView::drawCrosshair(int px, int py) {
-    if (!canvas_) return;
-    Canvas& c = *canvas_;
-    c.setXor(true);
-    c.setPen(kWhite, 1, PenStyle::Solid);
-    c.line(px - kCrossHalfWidth, py, px + kCrossHalfWidth + 1, py);
-    c.line(px, py - kCrossHalfHeight, px, py + kCrossHalfHeight + 1);
-    c.setXor(false);
+    bands_.hideCursor(canvas_);
 }
 
 void CLumbraView::trackCrosshair(int px, int py) {
     Point w = snappedWorld(px, py);
     PixelPoint sp = toPixel(w);
-    if (crosshairDrawn_ && sp == crosshair_) return;
+    if (crosshairDrawn() && sp == crosshair_) return;
     if ((sp.x != px || sp.y != py) && frame_->viewHasFocus()) frame_->moveCursor(sp.x, sp.y);
-    eraseCrosshair();
-    bands_.redraw(canvas_, sp.x, sp.y, RubberBandStack::Draw);
-    drawCrosshair(sp.x, sp.y);
+    bands_.moveTo(canvas_, sp.x, sp.y);
     crosshair_ = sp;
-    crosshairDrawn_ = canvas_ != nullptr;
     frame_->coordinates(formatLength(w.x), formatLength(w.y));
 }
 

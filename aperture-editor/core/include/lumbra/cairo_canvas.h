@@ -6,6 +6,7 @@
 
 #include "lumbra/canvas.h"
 
+#include <algorithm>
 #include <string>
 
 typedef struct _cairo cairo_t;
@@ -35,6 +36,9 @@ class CairoCanvas : public Canvas {
     void setPixel(int x, int y, Rgb colour) override;
     bool keepBackground() override;
     bool restoreBackground() override;
+    bool keepUnderlay() override;
+    bool noteOverlay(bool on) override;
+    bool eraseOverlay() override;
 
     Rgb pixel(int x, int y) const;
     // The whole buffer, 32 bits a pixel (0x00RRGGBB), row after row.
@@ -46,6 +50,7 @@ class CairoCanvas : public Canvas {
     std::uint32_t* row(int y) const { return data_ + static_cast<std::ptrdiff_t>(y) * stride_; }
     void plot(int x, int y, std::uint32_t value) { // honours XOR
         if (x < 0 || y < 0 || x >= w_ || y >= h_) return;
+        if (noting_) note(y, x, x);
         std::uint32_t& p = row(y)[x];
         p = xor_ ? p ^ 0x00ffffffu : value;
     }
@@ -53,6 +58,14 @@ class CairoCanvas : public Canvas {
     void span(int y, long x0, long x1, std::uint32_t value);
     void step(int x1, int y1, int x2, int y2); // a one-pixel line without its end pixel
     void fillPolygon(const std::vector<PixelPoint>& points, std::uint32_t value);
+    void note(int y, long x0, long x1) {
+        noteLo_[static_cast<std::size_t>(y)] = std::min(noteLo_[static_cast<std::size_t>(y)], x0);
+        noteHi_[static_cast<std::size_t>(y)] = std::max(noteHi_[static_cast<std::size_t>(y)], x1);
+        noteTop_ = std::min(noteTop_, y);
+        noteBottom_ = std::max(noteBottom_, y);
+    }
+    void forgetNotes();
+    const std::vector<std::uint32_t>* keptPicture() const;
     // Before and after Cairo draws into the buffer the direct writes share.
     void cairoBegin();
     void cairoEnd();
@@ -73,9 +86,17 @@ class CairoCanvas : public Canvas {
     Rgb brushColour_ = kBlack;
     bool xor_ = false;
     std::vector<std::uint32_t> background_;
+    // The picture overlays lie on when it is not the background (a highlight was drawn over it).
+    std::vector<std::uint32_t> underlay_;
+    bool ownUnderlay_ = false;
+    // Per row, the columns written while an overlay was drawn (lo > hi: none), and the rows between.
+    bool noting_ = false;
+    std::vector<long> noteLo_, noteHi_;
+    int noteTop_ = 0, noteBottom_ = -1;
     std::vector<std::uint32_t> fallback_; // the buffer when Cairo could not make one
     // Scratch of the rasterisers, kept to spare an allocation per shape.
     std::vector<long> runLo_, runHi_;
+    std::vector<double> rowOuter_, rowInner_;
     struct Edge {
         int top, bottom; // rows top..bottom-1
         double x, slope; // x at row top, change per row

@@ -51,9 +51,19 @@ class Canvas {
     // overlay off at the cost of one copy. Both say false when the surface keeps no copy.
     virtual bool keepBackground() { return false; }
     virtual bool restoreBackground() { return false; }
+
+    // Overlays (rubber bands, the crosshair) lie over the kept picture: the painted frame, or what
+    // keepUnderlay() stored since (the frame with a selection highlight on it). While noteOverlay(true)
+    // is on, the surface notes the pixels written; eraseOverlay() copies those back from the kept
+    // picture and forgets them, so an overlay comes off without being drawn again. noteOverlay(true)
+    // says false when no picture is kept (the caller then erases by drawing again in XOR).
+    virtual bool keepUnderlay() { return false; }
+    virtual bool noteOverlay(bool /*on*/) { return false; }
+    virtual bool eraseOverlay() { return false; }
 };
 
-// Records drawing calls so that they can be replayed (rubber bands erase by replaying in XOR mode).
+// Records drawing calls so that they can be replayed (on a surface that keeps no picture, rubber bands
+// erase by replaying in XOR mode).
 class RecordingCanvas : public Canvas {
   public:
     RecordingCanvas(int w = 0, int h = 0) : w_(w), h_(h) {}

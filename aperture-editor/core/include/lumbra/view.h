@@ -75,7 +75,10 @@ class ViewFrame {
     virtual std::string idleMessage() { return "Ready"; }
 };
 
-// Rubber bands: up to 8 previews drawn in XOR, each erased by drawing it again.
+// Rubber bands: up to 8 previews, and the crosshair over them, XOR-drawn over the kept picture. They
+// come off by copying back what they covered (on a surface that keeps no picture, by drawing them
+// again in XOR); every change takes them all off and puts them on again, so that one never cuts
+// another's pixels.
 class RubberBandStack {
   public:
     using Drawer = std::function<void(Canvas&, int x, int y)>;
@@ -88,20 +91,40 @@ class RubberBandStack {
     std::size_t size() const { return entries_.size(); }
     // Draw (erasing the previous image first), Erase, or Recompute after the picture was repainted.
     void redraw(Canvas* c, int x, int y, int flags);
-    // The pixels were repainted: nothing of the old images is left to erase.
+    // The pixels were repainted: nothing of the old images is left to erase, the crosshair included.
     void forgetImages();
+
+    // The crosshair: its drawer, drawn at the cursor over the bands.
+    void setCursorDrawer(Drawer d) { cursorDrawer_ = std::move(d); }
+    // Bands and crosshair drawn at (x, y) in one go, as a mouse move does.
+    void moveTo(Canvas* c, int x, int y);
+    void hideCursor(Canvas* c);
+    bool cursorShown() const { return cursorShown_; }
+    // Around drawing that changes the picture under the overlays (a selection highlight): they come
+    // off first, and go on again over the picture as it then is.
+    void lift(Canvas* c);
+    void settle(Canvas* c);
 
   private:
     struct Entry {
         Drawer drawer;
-        RecordingCanvas image;
-        bool drawn = false;
         bool placed = false;
+        bool shown = false;
         int x = 0, y = 0;
     };
-    void erase(Canvas& c, Entry& e);
-    void draw(Canvas& c, Entry& e, int x, int y);
+    void takeOff(Canvas& c);
+    void putOn(Canvas& c);
+    void drawAll(Canvas& c);
     std::vector<Entry> entries_;
+    Drawer cursorDrawer_;
+    bool cursorShown_ = false;
+    PixelPoint cursor_;
+    // What lies on the surface now: noted by the surface, or recorded to be drawn again in XOR.
+    bool onSurface_ = false;
+    bool noted_ = false;
+    RecordingCanvas image_;
+    // The picture under the overlays changed since the surface kept it.
+    bool underlayStale_ = false;
 };
 
 struct CommandHook {
@@ -166,7 +189,7 @@ class CLumbraView : public DocumentObserver {
     std::string idleText();
     bool commandActive() const { return static_cast<bool>(hook_.messageHook); }
     PixelPoint crosshair() const { return crosshair_; }
-    bool crosshairDrawn() const { return crosshairDrawn_; }
+    bool crosshairDrawn() const { return bands_.cursorShown(); }
     int clientWidth() const { return canvas_ ? canvas_->width() : clientW_; }
     int clientHeight() const { return canvas_ ? canvas_->height() : clientH_; }
     void setClientSize(int w, int h) {
@@ -260,7 +283,6 @@ class CLumbraView : public DocumentObserver {
     Point crosshairPoint(const ViewMessage& m) const;
     void trackCrosshair(int px, int py);
     void eraseCrosshair();
-    void drawCrosshair(int px, int py);
     bool defaultHandling(const ViewMessage& m);
     void pushRectangleBand(Point corner);
     void pushLineBand();
@@ -288,7 +310,6 @@ class CLumbraView : public DocumentObserver {
     std::string promptTitle_, promptText_;
     bool promptSet_ = false;
     PixelPoint crosshair_;
-    bool crosshairDrawn_ = false;
     ScrollBarState hbar_, vbar_;
     // What the kept frame was painted from: a restore is refused when any of it changed since.
     struct FrameKey {
