@@ -56,6 +56,10 @@ void tell(const std::string& text) {
     AfxMessageBox(CString(text.c_str()), MB_OK | MB_ICONEXCLAMATION);
 }
 
+void tell(unsigned stringId) {
+    tell(GetResourceString(instance(), stringId).str());
+}
+
 ModuleRegistration::ModuleRegistration(const ResourceModule& module, CWinApp& app) : module_(module) {
     AfxRegisterResourceModule(&module_);
     app.m_hInstance = &module_;

@@ -51,6 +51,8 @@ struct Help {
 bool ask(unsigned stringId);
 // An OK-only message (a refused computation: the window stays open).
 void tell(const std::string& text);
+// The same with a string of the plug-in's string table.
+void tell(unsigned stringId);
 
 } // namespace frame
 
@@ -136,6 +138,21 @@ class CMakerSheet : public CPropertySheet {
 
     CString& m_text;
     CString m_captionFormat;
+};
+
+// A sheet of two table pages over the maker's inputs, which it owns; the maker adds the computation.
+template <typename Inputs> class CTwoPageSheet : public CMakerSheet {
+  public:
+    CTwoPageSheet(CString& text, const frame::BoxTable<Inputs>& first, frame::Help firstHelp,
+                  const frame::BoxTable<Inputs>& second, frame::Help secondHelp)
+        : CMakerSheet(text), m_page1(first, m_in, firstHelp), m_page2(second, m_in, secondHelp) {
+        AddPage(&m_page1);
+        AddPage(&m_page2);
+    }
+
+  protected:
+    Inputs m_in;
+    CTablePage<Inputs> m_page1, m_page2;
 };
 
 // A maker's parameter dialog (dialog 103): N labelled boxes on statics 9221 + k and edits 9201 + k.

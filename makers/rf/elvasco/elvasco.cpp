@@ -40,18 +40,15 @@ const std::map<unsigned, std::string> kStrings{
 
 KORVANE_MAKER_MODULE(CElvascoApp, "Elvasco", frame::resources("Elvasco", kStrings, kElectrical, kDimensions))
 
-class CPropSheet : public CMakerSheet {
+class CPropSheet : public CTwoPageSheet<Inputs> {
   public:
-    explicit CPropSheet(CString& text) : CMakerSheet(text) {
-        AddPage(&m_page1);
-        AddPage(&m_page2);
-    }
+    explicit CPropSheet(CString& text) : CTwoPageSheet(text, kElectrical, {1440}, kDimensions, {1450}) {}
 
   protected:
     bool compute() override {
         const auto outcome = elvasco::compute(m_in);
         if (!outcome.results) {
-            frame::tell(GetResourceString(frame::instance(), outcome.refusal).str());
+            frame::tell(outcome.refusal);
             return false;
         }
         if (auto refusal = elvasco::nonFinite(*outcome.results)) {
@@ -61,11 +58,6 @@ class CPropSheet : public CMakerSheet {
         m_text = elvasco::modelText(m_in, *outcome.results);
         return true;
     }
-
-  private:
-    Inputs m_in;
-    CTablePage<Inputs> m_page1{kElectrical, m_in, {1440}};
-    CTablePage<Inputs> m_page2{kDimensions, m_in, {1450}};
 };
 
 } // namespace

@@ -38,18 +38,15 @@ KORVANE_MAKER_MODULE(CHadrelApp, "Hadrel",
 
 namespace {
 
-class CPropSheet : public CMakerSheet {
+class CPropSheet : public CTwoPageSheet<Inputs> {
   public:
-    explicit CPropSheet(CString& text) : CMakerSheet(text) {
-        AddPage(&m_page1);
-        AddPage(&m_page2);
-    }
+    explicit CPropSheet(CString& text) : CTwoPageSheet(text, kElectrical, {1420}, kDimensions, {1430}) {}
 
   protected:
     bool compute() override {
         const auto outcome = hadrel::compute(m_in);
         if (!outcome.results) {
-            frame::tell(GetResourceString(frame::instance(), outcome.refusal).str());
+            frame::tell(outcome.refusal);
             return false;
         }
         if (auto refusal = hadrel::nonFinite(*outcome.results)) {
@@ -59,11 +56,6 @@ class CPropSheet : public CMakerSheet {
         m_text = hadrel::modelText(m_in, *outcome.results);
         return true;
     }
-
-  private:
-    Inputs m_in;
-    CTablePage<Inputs> m_page1{kElectrical, m_in, {1420}};
-    CTablePage<Inputs> m_page2{kDimensions, m_in, {1430}};
 };
 
 } // namespace

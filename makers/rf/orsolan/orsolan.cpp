@@ -62,27 +62,19 @@ KORVANE_MAKER_MODULE(COrsolanApp, "Orsolan", frame::resources("Orsolan", kString
 
 using Page = CTablePage<Inputs>;
 
-class CPropSheet : public CMakerSheet {
+class CPropSheet : public CTwoPageSheet<Inputs> {
   public:
-    explicit CPropSheet(CString& text) : CMakerSheet(text) {
-        AddPage(&m_page1);
-        AddPage(&m_page2);
-    }
+    explicit CPropSheet(CString& text) : CTwoPageSheet(text, kElectrical, {1410}, kDimensions, {1400}) {}
 
   protected:
     bool compute() override {
         if (auto id = orsolan::refusal(m_in)) {
-            frame::tell(GetResourceString(frame::instance(), *id).str());
+            frame::tell(*id);
             return false;
         }
         m_text = orsolan::modelText(m_in, orsolan::compute(m_in));
         return true;
     }
-
-  private:
-    Inputs m_in;
-    CTablePage<Inputs> m_page1{kElectrical, m_in, {1410}};
-    CTablePage<Inputs> m_page2{kDimensions, m_in, {1400}};
 };
 
 } // namespace

@@ -80,17 +80,14 @@ KORVANE_MAKER_MODULE(CPaldrinApp, "Paldrin", frame::resources("Paldrin", kString
 
 using Page = CTablePage<Inputs>;
 
-class CPropSheet : public CMakerSheet {
+class CPropSheet : public CTwoPageSheet<Inputs> {
   public:
-    explicit CPropSheet(CString& text) : CMakerSheet(text) {
-        AddPage(&m_page1);
-        AddPage(&m_page2);
-    }
+    explicit CPropSheet(CString& text) : CTwoPageSheet(text, kElectrical, {1480}, kDimensions, {1490}) {}
 
   protected:
     bool compute() override {
         if (auto id = paldrin::refusal(m_in)) {
-            frame::tell(GetResourceString(frame::instance(), *id).str());
+            frame::tell(*id);
             return false;
         }
         auto result = paldrin::compute(m_in, [](unsigned id) { return frame::ask(id); });
@@ -102,11 +99,6 @@ class CPropSheet : public CMakerSheet {
         m_text = paldrin::modelText(m_in, *result);
         return true;
     }
-
-  private:
-    Inputs m_in;
-    CTablePage<Inputs> m_page1{kElectrical, m_in, {1480}};
-    CTablePage<Inputs> m_page2{kDimensions, m_in, {1490}};
 };
 
 } // namespace

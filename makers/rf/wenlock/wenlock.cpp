@@ -33,12 +33,9 @@ const std::map<unsigned, std::string> kStrings{
 
 KORVANE_MAKER_MODULE(CWenlockApp, "Wenlock", frame::resources("Wenlock", kStrings, kElectrical, kDimensions))
 
-class CPropSheet : public CMakerSheet {
+class CPropSheet : public CTwoPageSheet<Inputs> {
   public:
-    explicit CPropSheet(CString& text) : CMakerSheet(text) {
-        AddPage(&m_page1);
-        AddPage(&m_page2);
-    }
+    explicit CPropSheet(CString& text) : CTwoPageSheet(text, kElectrical, {1360}, kDimensions, {1370}) {}
 
   protected:
     bool compute() override {
@@ -52,11 +49,6 @@ class CPropSheet : public CMakerSheet {
         m_text = wenlock::modelText(m_in, *results);
         return true;
     }
-
-  private:
-    Inputs m_in;
-    CTablePage<Inputs> m_page1{kElectrical, m_in, {1360}};
-    CTablePage<Inputs> m_page2{kDimensions, m_in, {1370}};
 };
 
 } // namespace

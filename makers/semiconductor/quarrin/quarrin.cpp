@@ -108,18 +108,15 @@ KORVANE_MAKER_MODULE(CQuarrinApp, "Quarrin", frame::resources("Quarrin", kString
 
 using Page = CTablePage<Inputs>;
 
-class CPropSheet : public CMakerSheet {
+class CPropSheet : public CTwoPageSheet<Inputs> {
   public:
-    explicit CPropSheet(CString& text) : CMakerSheet(text) {
-        AddPage(&m_page1);
-        AddPage(&m_page2);
-    }
+    explicit CPropSheet(CString& text) : CTwoPageSheet(text, kElectrical, {730}, kRatings, {111102}) {}
 
   protected:
     bool compute() override {
         const Parameters p = quarrin::compute(m_in);
         if (!gateInRange(p)) {
-            frame::tell(GetResourceString(frame::instance(), kGateOutOfRange).str());
+            frame::tell(kGateOutOfRange);
             return false;
         }
         if (auto refusal = nonFinite(p)) {
@@ -129,11 +126,6 @@ class CPropSheet : public CMakerSheet {
         m_text = modelText(m_in, p);
         return true;
     }
-
-  private:
-    Inputs m_in;
-    CTablePage<Inputs> m_page1{kElectrical, m_in, {730}};
-    CTablePage<Inputs> m_page2{kRatings, m_in, {111102}};
 };
 
 } // namespace
