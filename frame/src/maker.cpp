@@ -140,6 +140,7 @@ BOOL CMakerSheet::OnInitDialog() {
     // Creates and initialises page 1 first, as the default sheet initialisation does.
     CPropertySheet::OnInitDialog();
     CenterWindow();
+    m_captionFormat = GetWindowText();
     formatCaption();
     for (int i = GetPageCount() - 1; i >= 0; --i)
         SetActivePage(i);

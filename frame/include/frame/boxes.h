@@ -104,6 +104,24 @@ struct RowRule {
     int labelHeight = 8, boxHeight = 12;
 };
 
+// A table's other controls, one line each.
+inline ControlTemplate groupBox(const char* title, DlgRect r) {
+    return {-1, ControlKind::GroupBox, title, r, 0};
+}
+inline ControlTemplate label(const char* s, DlgRect r, std::uint32_t style = 0, int id = -1) {
+    return {id, ControlKind::Static, s, r, style};
+}
+// A radio button; the first of a group carries kStyleGroup.
+inline ControlTemplate radio(int id, const char* s, DlgRect r, std::uint32_t style = 0) {
+    return {id, ControlKind::RadioButton, s, r, style};
+}
+inline ControlTemplate checkBox(int id, const char* s, DlgRect r, std::uint32_t style = kStyleGroup) {
+    return {id, ControlKind::CheckBox, s, r, style};
+}
+inline ControlTemplate dropList(int id, DlgRect r, std::uint32_t style = kStyleDropList | kStyleVScroll) {
+    return {id, ControlKind::ComboBox, "", r, style};
+}
+
 // Builds a template in dialog units: group boxes, other controls, and labelled boxes by row index.
 class TemplateBuilder {
   public:

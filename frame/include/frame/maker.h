@@ -68,8 +68,10 @@ class CMakerPage : public CPropertyPage {
     int boxCount() const { return static_cast<int>(m_boxes.size()); }
     CUserDefValueSpinUnitBox& box(int k) { return *m_boxes[static_cast<size_t>(k)]; }
     CWnd* label(int k) { return m_labels[static_cast<size_t>(k)]; }
-    // Enables or greys boxes first … end - 1 (end -1: to the last box).
+    // Enables or greys boxes first … end - 1 (end -1: to the last box); nothing before the page is
+    // created, since its set-up reads the state again.
     void enableBoxes(int first, int end, bool on) {
+        if (!exists()) return;
         for (int k = first; k < (end < 0 ? boxCount() : end); ++k)
             box(k).EnableWindow(on);
     }
@@ -132,7 +134,7 @@ class CMakerSheet : public CPropertySheet {
   protected:
     // The maker's computation and text; false keeps the sheet open (a declined fallback).
     virtual bool compute() = 0;
-    // Makers that format their caption do it here (the caption format is the sheet's initial text).
+    // Makers that format their caption do it here, from m_captionFormat (the sheet's initial text).
     virtual void formatCaption() {}
     void onOk();
 

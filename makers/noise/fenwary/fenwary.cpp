@@ -68,9 +68,9 @@ const frame::BoxTable<Inputs> kDialog{
         },
     .controls =
         {
-            {-1, K::GroupBox, "分布", {4, 5, 229, 59}, 0},
-            {-1, K::Static, "类型", {11, 16, 72, 9}, 0},
-            {IDC_TYPE, K::ComboBox, "", {86, 14, 139, 70}, kStyleDropList | kStyleVScroll},
+            frame::groupBox("分布", {4, 5, 229, 59}),
+            frame::label("类型", {11, 16, 72, 9}),
+            frame::dropList(IDC_TYPE, {86, 14, 139, 70}),
             {-1, K::EtchedLine, "", {0, 142, 239, 1}, 0},
             {IDOK, K::DefPushButton, "确定(&O)", {79, 150, 50, 14}, 0},
             {IDCANCEL, K::PushButton, "取消(&C)", {133, 150, 50, 14}, 0},

@@ -47,8 +47,8 @@ std::vector<ControlTemplate> controls() {
         {ID_HELP, K::PushButton, "帮助(&H)", {313, 146, 50, 14}, 0},
         {IDC_CHARACTERISTICS, K::GroupBox, "有损传输线特性", {7, 6, 356, 60}, 0},
         {IDC_ATTENUATION, K::GroupBox, "有损传输线衰减", {7, 72, 356, 60}, 0},
-        {IDC_STATIC, K::Static, "设置值:", {at, 86, kAtW, 8}, kStyleRight | kStyleCenterV},
-        {IDC_STATIC, K::Static, "设置值:", {at, 100, kAtW, 8}, kStyleRight | kStyleCenterV},
+        frame::label("设置值:", {at, 86, kAtW, 8}, kStyleRight | kStyleCenterV),
+        frame::label("设置值:", {at, 100, kAtW, 8}, kStyleRight | kStyleCenterV),
     };
     for (int k = 0; k < 3; ++k)
         labelled(c, k, 13, 18 + 14 * k);

@@ -29,7 +29,6 @@ enum : int {
 // ---------------------------------------------------------------- pages as tables
 
 using Row = frame::BoxRow<Inputs>;
-using K = ControlKind;
 
 // Signed boxes reach −1e15; positive-only boxes start at 1e-15. Every box offers the prefixes p … T.
 Row sgn(const char* label, Unit unit, double def = 0) {
@@ -47,6 +46,7 @@ int column(frame::TemplateBuilder& b, const char* title, int first, int count, i
 }
 constexpr std::uint32_t kLabelStyle = kStyleRight | kStyleCenterV;
 constexpr int kInside = kLeft + 6; // controls inside a left group box
+constexpr DlgRect kRoute{kInside, 82, 224, 18};
 
 const frame::BoxTable<Inputs> kGeneral{
     .templateId = 100,
@@ -74,13 +74,9 @@ const frame::BoxTable<Inputs> kGeneral{
         sgn("Drain Current (Ids_f21)", A),
         sgn("Vds_f21 (higher Vds)", V),
     }),
-    .controls = {{-1, K::GroupBox, "General", {kLeft, 4, kColumn, 46}, 0},
-                 {-1, K::Static, "Channel Type of Mosfet", {kInside, 17, kLabel, 8}, kLabelStyle},
-                 {IDC_CHANNEL_TYPE,
-                  K::ComboBox,
-                  "",
-                  {kLeft + 10 + kLabel, 15, kBox, 60},
-                  kStyleDropList | kStyleVScroll}},
+    .controls = {frame::groupBox("General", {kLeft, 4, kColumn, 46}),
+                 frame::label("Channel Type of Mosfet", {kInside, 17, kLabel, 8}, kLabelStyle),
+                 frame::dropList(IDC_CHANNEL_TYPE, {kLeft + 10 + kLabel, 15, kBox, 60})},
     .layout =
         [](frame::TemplateBuilder& b) {
             b.row(0, kInside, 31, kLabel, kBox);
@@ -109,24 +105,18 @@ const frame::BoxTable<Inputs> kTransfer{
     }),
     .controls =
         {
-            {-1, K::GroupBox, "Vds for Id-Vgs curve", {kLeft, 4, kColumn, 40}, 0},
-            {IDC_SMALL_VDS,
-             K::RadioButton,
-             "Input Id-Vgs curve for small Vds",
-             {kInside, 16, 220, 10},
-             kStyleGroup},
-            {IDC_LARGE_VDS, K::RadioButton, "Input Id-Vgs curve for large Vds", {kInside, 28, 220, 10}, 0},
-            {-1, K::GroupBox, "Multi Id-Vgs curve", {kLeft, 48, kColumn, 28}, 0},
-            {IDC_THREE_CURVES,
-             K::CheckBox,
-             "Three Id-Vgs curves for different Vsb are available",
-             {kInside, 60, 224, 10},
-             kStyleGroup},
+            frame::groupBox("Vds for Id-Vgs curve", {kLeft, 4, kColumn, 40}),
+            frame::radio(IDC_SMALL_VDS, "Input Id-Vgs curve for small Vds", {kInside, 16, 220, 10},
+                         kStyleGroup),
+            frame::radio(IDC_LARGE_VDS, "Input Id-Vgs curve for large Vds", {kInside, 28, 220, 10}),
+            frame::groupBox("Multi Id-Vgs curve", {kLeft, 48, kColumn, 28}),
+            frame::checkBox(IDC_THREE_CURVES, "Three Id-Vgs curves for different Vsb are available",
+                            {kInside, 60, 224, 10}),
             // The four route labels share one place; routing shows one of them.
-            {IDC_ROUTE_A, K::Static, "Go to Option A", {kInside, 82, 224, 18}, 0},
-            {IDC_ROUTE_B, K::Static, "Go to Option B", {kInside, 82, 224, 18}, 0},
-            {IDC_ROUTE_C, K::Static, "Go to Option C (Next Page)", {kInside, 82, 224, 18}, 0},
-            {IDC_ROUTE_NONE, K::Static, "Not modelled\nGo to other options", {kInside, 82, 224, 18}, 0},
+            frame::label("Go to Option A", kRoute, 0, IDC_ROUTE_A),
+            frame::label("Go to Option B", kRoute, 0, IDC_ROUTE_B),
+            frame::label("Go to Option C (Next Page)", kRoute, 0, IDC_ROUTE_C),
+            frame::label("Not modelled\nGo to other options", kRoute, 0, IDC_ROUTE_NONE),
         },
     .layout =
         [](frame::TemplateBuilder& b) {
@@ -190,15 +180,12 @@ const frame::BoxTable<Inputs> kCapacitance{
     }),
     .controls =
         {
-            {-1, K::GroupBox, "Conditions", {kLeft, 4, kColumn, 60}, 0},
-            {-1, K::Static, "Bulk and Source connected ?", {kInside, 17, 120, 8}, 0},
-            {IDC_BULK_YES, K::RadioButton, "Yes", {kLeft + 130, 16, 40, 10}, kStyleGroup},
-            {IDC_BULK_NO, K::RadioButton, "No", {kLeft + 176, 16, 40, 10}, 0},
-            {IDC_NO_CURVES,
-             K::CheckBox,
-             "Coss-Vds, and  Crss-Vds curves NOT available",
-             {kInside, 34, 224, 20},
-             kStyleGroup},
+            frame::groupBox("Conditions", {kLeft, 4, kColumn, 60}),
+            frame::label("Bulk and Source connected ?", {kInside, 17, 120, 8}),
+            frame::radio(IDC_BULK_YES, "Yes", {kLeft + 130, 16, 40, 10}, kStyleGroup),
+            frame::radio(IDC_BULK_NO, "No", {kLeft + 176, 16, 40, 10}),
+            frame::checkBox(IDC_NO_CURVES, "Coss-Vds, and  Crss-Vds curves NOT available",
+                            {kInside, 34, 224, 20}),
         },
     .layout =
         [](frame::TemplateBuilder& b) {
@@ -219,8 +206,7 @@ const std::map<unsigned, std::string> kStrings{
     {5, "Capacitances values are out of range. Do you want to use zero values for CGSO, CGDO and CGBO?"},
     {6, "Capacitance values are out of range. Do you want to use pre-defined values for MJ, PB and CBD?"},
     {7, "The calculations are taking longer than expected.\nThe inputted values may be difficult or "
-        "impossible "
-        "to solve.\n\nRetry ?\n"},
+        "impossible to solve.\n\nRetry ?\n"},
     {8, "MOSFET Model (Preset values from %s)"},
 };
 
@@ -230,7 +216,6 @@ KORVANE_MAKER_MODULE(CBrannockApp, "Brannock",
 // ---------------------------------------------------------------- pages
 
 class CPropSheet;
-CPropSheet* sheetOf(CPropertySheet* sheet);
 
 using Page = CTablePage<Inputs>;
 
@@ -248,8 +233,8 @@ class CPage1 : public Page {
     void controlSetup() override {
         CWnd* combo = GetDlgItem(IDC_CHANNEL_TYPE);
         combo->ResetContent();
-        combo->AddString(kChannelNames[kNmos]);
-        combo->AddString(kChannelNames[kPmos]);
+        for (int p : {kNmos, kPmos})
+            combo->AddString(kChannelNames[p]);
         combo->SetCurSel(m_in.polarity);
     }
     // So the sheet always opens on the preset set of the selected type.
@@ -280,40 +265,26 @@ class CPage2 : public Page {
     void finalStep() override { route(); }
 };
 
-class CPage3 : public Page {
-  public:
-    explicit CPage3(Inputs& in) : Page(kOptionC, in, frame::Help{651}) {}
-    void enableAll(bool enable) {
-        if (exists()) enableBoxes(0, -1, enable);
-    }
-};
-
 class CPage4 : public Page {
   public:
     explicit CPage4(Inputs& in) : Page(kCapacitance, in, frame::Help{652}) {
-        OnClicked(IDC_NO_CURVES, [this] {
-            UpdateData(true);
-            enableCurveBoxes();
-        });
+        OnClicked(IDC_NO_CURVES, [this] { finalStep(); });
     }
     void DoDataExchange(CDataExchange* pDX) override {
         Page::DoDataExchange(pDX);
         DDX_RadioPair(pDX, IDC_BULK_YES, IDC_BULK_NO, m_in.idBS);
         DDX_Check(pDX, IDC_NO_CURVES, m_in.idCap);
     }
+    // The curve points are asked for only when the curves are available.
+    void finalStep() override {
+        UpdateData(true);
+        enableBoxes(4, -1, m_in.idCap == 0);
+    }
 
   protected:
     void controlSetup() override {
         CheckRadioButton(IDC_BULK_YES, IDC_BULK_NO, m_in.idBS ? IDC_BULK_YES : IDC_BULK_NO);
     }
-    void finalStep() override {
-        UpdateData(true);
-        enableCurveBoxes();
-    }
-
-  public:
-    // The curve points are asked for only when the curves are available.
-    void enableCurveBoxes() { enableBoxes(4, -1, m_in.idCap == 0); }
 };
 
 // ---------------------------------------------------------------- sheet
@@ -321,29 +292,24 @@ class CPage4 : public Page {
 class CPropSheet : public CMakerSheet {
   public:
     explicit CPropSheet(CString& text) : CMakerSheet(text) {
-        AddPage(&m_page1);
-        AddPage(&m_page2);
-        AddPage(&m_page3);
-        AddPage(&m_page4);
+        for (Page* page : pages())
+            AddPage(page);
     }
 
     // Fills every page with the preset set of a channel type; nothing is asked.
     void applyPresets(int p) {
         m_in = presetInputs(p);
         setCaption(p);
-        for (Page* page : std::initializer_list<Page*>{&m_page1, &m_page2, &m_page3, &m_page4})
+        for (Page* page : pages())
             if (page->initialised()) page->UpdateData(false);
         if (m_page2.initialised()) m_page2.route();
-        if (m_page4.initialised()) m_page4.enableCurveBoxes();
+        if (m_page4.initialised()) m_page4.finalStep();
     }
 
-    CPage3& page3() { return m_page3; }
+    Page& page3() { return m_page3; }
 
   protected:
-    void formatCaption() override {
-        m_captionFormat = GetWindowText();
-        setCaption(polarity());
-    }
+    void formatCaption() override { setCaption(polarity()); }
 
     bool compute() override {
         Inputs in = m_in;
@@ -359,6 +325,7 @@ class CPropSheet : public CMakerSheet {
     }
 
   private:
+    std::array<Page*, 4> pages() { return {&m_page1, &m_page2, &m_page3, &m_page4}; }
     int polarity() const { return m_in.polarity == kPmos ? kPmos : kNmos; }
 
     // The caption format carries one "%s" for the preset name; it is substituted, not handed to printf.
@@ -372,18 +339,14 @@ class CPropSheet : public CMakerSheet {
     Inputs m_in;
     CPage1 m_page1{m_in};
     CPage2 m_page2{m_in};
-    CPage3 m_page3{m_in};
+    Page m_page3{kOptionC, m_in, frame::Help{651}};
     CPage4 m_page4{m_in};
 };
-
-CPropSheet* sheetOf(CPropertySheet* sheet) {
-    return dynamic_cast<CPropSheet*>(sheet);
-}
 
 void CPage1::onChannelType() {
     const int sel = GetDlgItem(IDC_CHANNEL_TYPE)->GetCurSel();
     m_in.polarity = sel == kPmos ? kPmos : kNmos;
-    if (CPropSheet* s = sheetOf(m_pSheet)) s->applyPresets(m_in.polarity);
+    if (CPropSheet* s = dynamic_cast<CPropSheet*>(m_pSheet)) s->applyPresets(m_in.polarity);
 }
 
 void CPage2::route() {
@@ -394,7 +357,8 @@ void CPage2::route() {
         if (CWnd* label = GetDlgItem(id)) label->ShowWindow(id == shown ? SW_SHOW : SW_HIDE);
     enableBoxes(0, 4, shown == IDC_ROUTE_A);
     enableBoxes(4, -1, shown == IDC_ROUTE_B);
-    if (CPropSheet* s = sheetOf(m_pSheet)) s->page3().enableAll(shown == IDC_ROUTE_C);
+    if (CPropSheet* s = dynamic_cast<CPropSheet*>(m_pSheet))
+        s->page3().enableBoxes(0, -1, shown == IDC_ROUTE_C);
 }
 
 } // namespace

@@ -8,7 +8,6 @@ namespace {
 
 using namespace tessaly;
 using Row = frame::BoxRow<Inputs>;
-using K = ControlKind;
 
 enum : int {
     IDC_TRANSISTOR_TYPE = 505,
@@ -54,12 +53,12 @@ const frame::BoxTable<Inputs> kGeneral{
         },
     .controls =
         {
-            {-1, K::GroupBox, "General", {kX, 4, kGroup, 30}, 0},
-            {-1, K::Static, "Transistor Type", {kX + 6, 18, kLabel, 8}, kLabelStyle},
-            {IDC_TRANSISTOR_TYPE, K::ComboBox, "", {kX + 6 + kLabel + 4, 16, kBox, 60}, kStyleVScroll},
-            {-1, K::GroupBox, "Voltage Gain Avd", {kX, 38, kGroup, 28}, 0},
-            {IDC_GAIN_DB, K::RadioButton, "in dB", {kX + 40, 50, 60, 10}, kStyleGroup},
-            {IDC_GAIN_V_PER_MV, K::RadioButton, "in V/mV", {kX + 140, 50, 60, 10}, 0},
+            frame::groupBox("General", {kX, 4, kGroup, 30}),
+            frame::label("Transistor Type", {kX + 6, 18, kLabel, 8}, kLabelStyle),
+            frame::dropList(IDC_TRANSISTOR_TYPE, {kX + 6 + kLabel + 4, 16, kBox, 60}, kStyleVScroll),
+            frame::groupBox("Voltage Gain Avd", {kX, 38, kGroup, 28}),
+            frame::radio(IDC_GAIN_DB, "in dB", {kX + 40, 50, 60, 10}, kStyleGroup),
+            frame::radio(IDC_GAIN_V_PER_MV, "in V/mV", {kX + 140, 50, 60, 10}),
         },
     .layout = [](frame::TemplateBuilder& b) { b.column("Input", 0, 8, kX, 70, kGroup, kLabel, kBox); },
 };
@@ -83,8 +82,8 @@ const frame::BoxTable<Inputs> kPoles{
         },
     .controls =
         {
-            {-1, K::GroupBox, "High frequency pole and zero ", {kX, 40, kGroup, 80}, 0},
-            {IDC_NOT_AVAILABLE, K::CheckBox, "Not Available", {kX + 6, 52, 100, 10}, kStyleGroup},
+            frame::groupBox("High frequency pole and zero ", {kX, 40, kGroup, 80}),
+            frame::checkBox(IDC_NOT_AVAILABLE, "Not Available", {kX + 6, 52, 100, 10}),
         },
     .layout =
         [](frame::TemplateBuilder& b) {
