@@ -95,6 +95,8 @@ void ratio(const char* what, Sample ours, Sample theirs, double goal) {
 bool gDense = false;
 // How often the zoomed-in paint is timed (more to profile it).
 int gZoomReps = 5;
+// Only the paints, of primitives made in memory (quicker runs when working on the drawing).
+bool gPaintOnly = false;
 
 void fill(ApertureRecord& a, long n, unsigned seed) {
     std::mt19937 rng(seed);
@@ -141,16 +143,20 @@ void run(long n, int reps, bool paint) {
     std::string path = base + ".apt", copy = base + "-copy.apt";
     std::printf("--- %ld primitives\n", n);
     double mb = 0;
-    {
-        CLumbraDoc doc(quiet);
+    CLumbraDoc doc(quiet);
+    if (gPaintOnly) {
         doc.OnNewDocument();
         fill(doc.aperture(), n, 7);
-        report("computeSize", measure([&] { doc.aperture().computeSize(); }));
+    } else {
+        CLumbraDoc made(quiet);
+        made.OnNewDocument();
+        fill(made.aperture(), n, 7);
+        report("computeSize", measure([&] { made.aperture().computeSize(); }));
         // Save and the standard copy alternate so that both see the same load on the machine.
         std::vector<Sample> ours, theirs;
         for (int r = 0; r < reps; ++r) {
             ours.push_back(measure([&] {
-                if (!doc.OnSaveDocument(path)) std::printf("save failed: %s\n", doc.lastError().c_str());
+                if (!made.OnSaveDocument(path)) std::printf("save failed: %s\n", made.lastError().c_str());
             }));
             theirs.push_back(measureCommand("cat " + path + " > " + copy + " && sync " + copy));
         }
@@ -164,32 +170,33 @@ void run(long n, int reps, bool paint) {
         ratio("save speed / cat+sync", median(ours), median(theirs), 0.5);
         std::remove(copy.c_str());
     }
-    // Each load opens the file in a new document: closing the previous one is not part of loading.
-    std::vector<Sample> ours, theirs;
-    bool ok = true;
-    for (int r = 0; r < reps; ++r) {
-        {
-            CLumbraDoc fresh(quiet);
-            ours.push_back(measure([&] { ok = fresh.OnOpenDocument(path) && ok; }));
+    if (!gPaintOnly) {
+        // Each load opens the file in a new document: closing the previous one is not part of loading.
+        std::vector<Sample> ours, theirs;
+        bool ok = true;
+        for (int r = 0; r < reps; ++r) {
+            {
+                CLumbraDoc fresh(quiet);
+                ours.push_back(measure([&] { ok = fresh.OnOpenDocument(path) && ok; }));
+            }
+            theirs.push_back(measureCommand("LC_ALL=C wc -w " + path + " > /dev/null"));
         }
-        theirs.push_back(measureCommand("LC_ALL=C wc -w " + path + " > /dev/null"));
+        ok = doc.OnOpenDocument(path) && ok;
+        report("load (check all, keep 1)", median(ours), mb, ok ? "" : "FAILED");
+        {
+            std::vector<Sample> checks;
+            for (int r = 0; r < reps; ++r)
+                checks.push_back(measure([&] {
+                    std::FILE* f = std::fopen(path.c_str(), "rb");
+                    ok = scanApertureFile(f).ok() && ok;
+                    std::fclose(f);
+                }));
+            report("  of which checking only", median(checks), mb, ok ? "" : "FAILED");
+        }
+        report("LC_ALL=C wc -w FILE", median(theirs), mb);
+        ratio("load speed / wc -w", median(ours), median(theirs), 2.0);
+        std::remove(path.c_str());
     }
-    CLumbraDoc doc(quiet);
-    ok = doc.OnOpenDocument(path) && ok;
-    report("load (check all, keep 1)", median(ours), mb, ok ? "" : "FAILED");
-    {
-        std::vector<Sample> checks;
-        for (int r = 0; r < reps; ++r)
-            checks.push_back(measure([&] {
-                std::FILE* f = std::fopen(path.c_str(), "rb");
-                ok = scanApertureFile(f).ok() && ok;
-                std::fclose(f);
-            }));
-        report("  of which checking only", median(checks), mb, ok ? "" : "FAILED");
-    }
-    report("LC_ALL=C wc -w FILE", median(theirs), mb);
-    ratio("load speed / wc -w", median(ours), median(theirs), 2.0);
-    std::remove(path.c_str());
 
     CairoCanvas canvas(1920, 1080);
     CLumbraView view(doc);
@@ -279,6 +286,7 @@ void run(long n, int reps, bool paint) {
         view.paint();
         view.aperture().clearSelection();
     }
+    if (gPaintOnly) return;
     auto timed = [&](const char* what, auto&& f) {
         std::vector<Sample> v;
         std::string note;
@@ -311,6 +319,8 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--no-paint") == 0)
             paint = false;
+        else if (std::strcmp(argv[i], "--paint-only") == 0)
+            gPaintOnly = true;
         else if (std::strcmp(argv[i], "--dense") == 0)
             gDense = true;
         else if (std::strncmp(argv[i], "--zoom-reps=", 12) == 0)

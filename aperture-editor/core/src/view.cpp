@@ -41,6 +41,8 @@ struct CLumbraView::PaintGrid {
     std::int64_t x0 = 0, y0 = 0, cellW = 1, cellH = 1;
     std::int64_t nx = 1, ny = 1;
     std::vector<std::uint32_t> start, items, large;
+    // The hull of each item's boxes beside it: a lookup reads them in a row instead of at random.
+    std::vector<Box> itemBoxes, largeBoxes;
     std::vector<std::uint64_t> marks; // one bit a primitive: what to draw, read back in list order
     std::vector<std::uint32_t> order;
 
@@ -84,11 +86,13 @@ struct CLumbraView::PaintGrid {
         std::vector<std::uint32_t> cellOf(n, UINT32_MAX);
         start.assign(static_cast<std::size_t>(nx * ny) + 1, 0);
         large.clear();
+        largeBoxes.clear();
         for (std::size_t i = 0; i < n; ++i) {
             Box u = hull(i);
             if (u.lx > u.hx) continue; // reaches nothing
             if (std::int64_t(u.hx) - u.lx >= cellW || std::int64_t(u.hy) - u.ly >= cellH) {
                 large.push_back(static_cast<std::uint32_t>(i));
+                largeBoxes.push_back(u);
                 continue;
             }
             auto c = static_cast<std::uint32_t>(((u.ly - y0) / cellH) * nx + (u.lx - x0) / cellW);
@@ -98,9 +102,14 @@ struct CLumbraView::PaintGrid {
         for (std::size_t c = 1; c < start.size(); ++c)
             start[c] += start[c - 1];
         items.resize(start.back());
+        itemBoxes.resize(start.back());
         std::vector<std::uint32_t> fill(start.begin(), start.end() - 1);
         for (std::size_t i = 0; i < n; ++i)
-            if (cellOf[i] != UINT32_MAX) items[fill[cellOf[i]]++] = static_cast<std::uint32_t>(i);
+            if (cellOf[i] != UINT32_MAX) {
+                const std::uint32_t k = fill[cellOf[i]]++;
+                items[k] = static_cast<std::uint32_t>(i);
+                itemBoxes[k] = hull(i);
+            }
         marks.assign((n + 63) / 64, 0);
         count = n;
         built = true;
@@ -410,7 +419,7 @@ void CLumbraView::drawPrimitive(Canvas& c, const PrimitiveRecord& p, std::int32_
 
 template <class Draw>
 void CLumbraView::forEachReaching(std::int64_t left, std::int64_t bottom, std::int64_t right,
-                                  std::int64_t top, Draw&& draw) {
+                                  std::int64_t top, bool backwards, Draw&& draw) {
     const ApertureRecord& a = aperture();
     const std::vector<Box>& hit = a.hitBoxes();
     const std::vector<Box>& pts = a.definingBoxes();
@@ -419,8 +428,10 @@ void CLumbraView::forEachReaching(std::int64_t left, std::int64_t bottom, std::i
         return (b.lx <= b.hx) & (b.hx >= left) & (b.lx <= right) & (b.hy >= bottom) & (b.ly <= top);
     };
     auto linear = [&] {
-        for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t k = 0; k < n; ++k) {
+            const std::size_t i = backwards ? n - 1 - k : k;
             if (reaches(hit[i]) | reaches(pts[i])) draw(i);
+        }
     };
     // Small apertures are scanned: building the grid would cost more than it saves. So are views of
     // much of the aperture (judged by its extent, which is kept; the grid is then not even built).
@@ -447,8 +458,8 @@ void CLumbraView::forEachReaching(std::int64_t left, std::int64_t bottom, std::i
     std::int64_t cells = std::max<std::int64_t>(cx1 - cx0 + 1, 0) * std::max<std::int64_t>(cy1 - cy0 + 1, 0);
     if (cells * 4 > g.nx * g.ny) return linear();
     std::size_t lowWord = g.marks.size(), highWord = 0;
-    auto mark = [&](std::uint32_t i) {
-        if (!(reaches(hit[i]) | reaches(pts[i]))) return;
+    auto mark = [&](std::uint32_t i, const Box& hull) {
+        if (!reaches(hull)) return;
         g.marks[i / 64] |= std::uint64_t(1) << (i % 64);
         lowWord = std::min<std::size_t>(lowWord, i / 64);
         highWord = std::max<std::size_t>(highWord, i / 64 + 1);
@@ -457,10 +468,10 @@ void CLumbraView::forEachReaching(std::int64_t left, std::int64_t bottom, std::i
         for (std::int64_t cx = cx0; cx <= cx1; ++cx) {
             auto c = static_cast<std::size_t>(cy * g.nx + cx);
             for (std::uint32_t k = g.start[c]; k < g.start[c + 1]; ++k)
-                mark(g.items[k]);
+                mark(g.items[k], g.itemBoxes[k]);
         }
-    for (std::uint32_t i : g.large)
-        mark(i);
+    for (std::size_t k = 0; k < g.large.size(); ++k)
+        mark(g.large[k], g.largeBoxes[k]);
     // In list order, as painting must go; the marks are cleared on the way.
     std::vector<std::uint32_t>& order = g.order;
     order.clear();
@@ -476,14 +487,16 @@ void CLumbraView::forEachReaching(std::int64_t left, std::int64_t bottom, std::i
     // The records lie scattered over a large aperture's memory: fetch their list slots, them and a
     // polygon's vertices a few ahead of drawing, so that the waits overlap.
     const auto* slots = a.primitives().data();
-    for (std::size_t k = 0; k < order.size(); ++k) {
-        if (k + 32 < order.size()) __builtin_prefetch(slots + order[k + 32]);
-        if (k + 16 < order.size()) __builtin_prefetch(a.at(order[k + 16]));
-        if (k + 8 < order.size()) {
-            const PrimitiveRecord* ahead = a.at(order[k + 8]);
+    const std::size_t count = order.size();
+    auto nth = [&](std::size_t k) { return order[backwards ? count - 1 - k : k]; };
+    for (std::size_t k = 0; k < count; ++k) {
+        if (k + 32 < count) __builtin_prefetch(slots + nth(k + 32));
+        if (k + 16 < count) __builtin_prefetch(a.at(nth(k + 16)));
+        if (k + 8 < count) {
+            const PrimitiveRecord* ahead = a.at(nth(k + 8));
             if (ahead->type == AP_POLYGON) __builtin_prefetch(ahead->vertices.data());
         }
-        draw(order[k]);
+        draw(nth(k));
     }
 }
 
@@ -529,6 +542,19 @@ void CLumbraView::paint() {
                        top = std::int64_t(window.bottom) +
                              static_cast<std::int64_t>(std::ceil((c.height() + 2) * unitsPerPixel)) + margin;
     const PrimitiveList& list = aperture().primitives();
+    const std::vector<Box>& definingBoxes = aperture().definingBoxes();
+    bool topFirst = false;
+    // Whether everything the primitive may draw (see above) lies under what is drawn already.
+    auto hiddenNow = [&](const Box& hb, const Box& db, bool drilled) {
+        std::int64_t lx = db.lx, ly = db.ly, hx = db.hx, hy = db.hy;
+        if (hb.lx <= hb.hx)
+            lx = std::min(lx, std::int64_t(hb.lx)), ly = std::min(ly, std::int64_t(hb.ly)),
+            hx = std::max(hx, std::int64_t(hb.hx)), hy = std::max(hy, std::int64_t(hb.hy));
+        if (lx > hx || ly > hy) return false;
+        const PixelPoint a = toPixel(lx, hy), b = toPixel(hx, ly);
+        const int m = drilled ? 13 : 2;
+        return c.hidden(a.x - m, a.y - m, b.x + m + 1, b.y + m + 1);
+    };
     auto drawOne = [&](std::size_t i) {
         const auto& p = list[i];
         Rgb colour = colourFor(*p);
@@ -541,6 +567,7 @@ void CLumbraView::paint() {
             c.setPixel(m.x, m.y, colour);
             return;
         }
+        if (topFirst && hiddenNow(hb, definingBoxes[i], p->drilled())) return;
         if (p->type == AP_ARC)
             usePen(colour, fillMode ? std::max(lengthToPixels(p->size), 1) : 1, PenStyle::Solid);
         else
@@ -548,11 +575,23 @@ void CLumbraView::paint() {
         if (fillMode) useBrush(colour);
         drawPrimitive(c, *p, 0, 0, false);
     };
-    if (cullHidden) {
-        forEachReaching(left, bottom, right, top, drawOne);
-    } else {
-        for (std::size_t i = 0; i < list.size(); ++i)
-            drawOne(i);
+    auto drawAll = [&] {
+        if (cullHidden) {
+            forEachReaching(left, bottom, right, top, topFirst, drawOne);
+        } else {
+            for (std::size_t k = 0; k < list.size(); ++k)
+                drawOne(topFirst ? list.size() - 1 - k : k);
+        }
+    };
+    // Each primitive draws in one colour, so the last one over a pixel decides it: drawn topmost
+    // first, what lies under later primitives is never drawn (a large aperture is mostly that).
+    topFirst = c.beginTopFirst();
+    drawAll();
+    if (topFirst && !c.endTopFirst()) {
+        // The surface drew a shape without regard to what covered it: in order, then.
+        topFirst = false;
+        c.fillRect(0, 0, c.width(), c.height(), kBlack);
+        drawAll();
     }
     c.setPen(kWhite, 1, PenStyle::Solid);
     c.line(origin.x - 10, origin.y + 10, origin.x + 10, origin.y - 10);

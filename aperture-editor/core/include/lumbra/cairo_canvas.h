@@ -39,6 +39,9 @@ class CairoCanvas : public Canvas {
     bool keepUnderlay() override;
     bool noteOverlay(bool on) override;
     bool eraseOverlay() override;
+    bool beginTopFirst() override;
+    bool endTopFirst() override;
+    bool hidden(int left, int top, int right, int bottom) const override;
 
     Rgb pixel(int x, int y) const;
     // The whole buffer, 32 bits a pixel (0x00RRGGBB), row after row.
@@ -50,12 +53,22 @@ class CairoCanvas : public Canvas {
     std::uint32_t* row(int y) const { return data_ + static_cast<std::ptrdiff_t>(y) * stride_; }
     void plot(int x, int y, std::uint32_t value) { // honours XOR
         if (x < 0 || y < 0 || x >= w_ || y >= h_) return;
+        if (topFirst_) {
+            std::uint64_t& m = cover_[static_cast<std::size_t>(y) * coverWords_ + std::size_t(x) / 64];
+            const std::uint64_t bit = std::uint64_t(1) << (x % 64);
+            if (m & bit) return;
+            m |= bit;
+        }
         if (noting_) note(y, x, x);
         std::uint32_t& p = row(y)[x];
         p = xor_ ? p ^ 0x00ffffffu : value;
     }
     // Pixels x0..x1 (inclusive) of row y, clipped to the buffer; inverted in XOR mode.
     void span(int y, long x0, long x1, std::uint32_t value);
+    void coveredSpan(int y, long x0, long x1, std::uint32_t value);
+    // Drawing topmost first: whether columns lo..hi of row y (clipped) are all covered, so that
+    // the rasterisers can skip the row's work.
+    bool rowHidden(long y, long lo, long hi) const;
     void step(int x1, int y1, int x2, int y2); // a one-pixel line without its end pixel
     void fillPolygon(const std::vector<PixelPoint>& points, std::uint32_t value);
     void note(int y, long x0, long x1) {
@@ -94,6 +107,11 @@ class CairoCanvas : public Canvas {
     std::vector<long> noteLo_, noteHi_;
     int noteTop_ = 0, noteBottom_ = -1;
     std::vector<std::uint32_t> fallback_; // the buffer when Cairo could not make one
+    // Drawing topmost first: a bit per pixel, set once a shape has covered it.
+    bool topFirst_ = false;
+    bool topFirstBroken_ = false; // Cairo drew, ignoring the cover
+    std::vector<std::uint64_t> cover_;
+    std::size_t coverWords_ = 0; // per row
     // Scratch of the rasterisers, kept to spare an allocation per shape.
     std::vector<long> runLo_, runHi_;
     std::vector<double> rowOuter_, rowInner_;

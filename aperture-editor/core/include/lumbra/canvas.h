@@ -60,6 +60,17 @@ class Canvas {
     virtual bool keepUnderlay() { return false; }
     virtual bool noteOverlay(bool /*on*/) { return false; }
     virtual bool eraseOverlay() { return false; }
+
+    // Topmost first: between beginTopFirst() and endTopFirst() shapes are drawn in reverse order and
+    // land only on pixels that no shape drawn since the beginning covers, which gives the picture of
+    // drawing them in order without painting what is hidden. Each shape must draw in one colour (its
+    // pen and brush alike), and not in XOR mode. hidden() tells whether every pixel of a rectangle
+    // inside the surface is covered already: a shape within it can be left out. beginTopFirst() says
+    // false when the surface cannot draw so; endTopFirst() says false when a shape could not be drawn
+    // so (the caller then paints again in order).
+    virtual bool beginTopFirst() { return false; }
+    virtual bool endTopFirst() { return true; }
+    virtual bool hidden(int /*left*/, int /*top*/, int /*right*/, int /*bottom*/) const { return false; }
 };
 
 // Records drawing calls so that they can be replayed (on a surface that keeps no picture, rubber bands

@@ -326,10 +326,11 @@ class CLumbraView : public DocumentObserver {
     // A grid over the primitives' boxes, so that a zoomed-in paint visits what is near the view only.
     struct PaintGrid;
     std::unique_ptr<PaintGrid> grid_;
-    // Calls draw(i) in list order for every primitive whose box reaches the rectangle (units).
+    // Calls draw(i) in list order (or the reverse) for every primitive whose box reaches the rectangle
+    // (units).
     template <class Draw>
     void forEachReaching(std::int64_t left, std::int64_t bottom, std::int64_t right, std::int64_t top,
-                         Draw&& draw);
+                         bool backwards, Draw&& draw);
     std::int64_t rangeX_ = 0, rangeY_ = 0;
 };
 
