@@ -15,7 +15,17 @@ constexpr Rgb kBlue{0, 0, 255};
 class Paint : public ViewTest {
   protected:
     Rgb at(int xm, int ym) { return canvas.pixel(px(xm), py(ym)); }
+    void scatter();
 };
+
+namespace {
+// A surface that draws every shape in order, as painting did before it went topmost first.
+class InOrderCanvas : public CairoCanvas {
+  public:
+    using CairoCanvas::CairoCanvas;
+    bool beginTopFirst() override { return false; }
+};
+} // namespace
 
 TEST_F(Paint, FilledCirclesBlueOnBlackWithNegativeOnesClearing) {
     addCircle(-40, 0, 30);
@@ -176,7 +186,9 @@ TEST(CairoCanvasLines, FarReachingLinesAreCutToTheBufferAndStayExactUnderXor) {
 
 // Leaving out what cannot reach the client area changes no pixel: primitives of every kind (some with
 // drill crosses, sizes at or below zero, wide arcs) all around a zoomed-in view, filled and sketched.
-TEST_F(Paint, LeavingOutWhatCannotShowChangesNoPixel) {
+// Overlapping primitives of every kind and both polarities around the origin, drilled ones among them,
+// and enough small ones spread wide for the paint to look them up in its grid rather than scan.
+void Paint::scatter() {
     std::mt19937 rng(3);
     std::uniform_int_distribution<std::int32_t> coord(u(-400), u(400)), size(u(-5), u(60)), pick(0, 9);
     auto pt = [&] { return Point{coord(rng), coord(rng)}; };
@@ -208,7 +220,6 @@ TEST_F(Paint, LeavingOutWhatCannotShowChangesNoPixel) {
         p.polarity = pick(rng) < 8 ? 1 : 0;
         ap().append(std::move(p));
     }
-    // Enough small ones spread wide for the paint to look them up in its grid rather than scan.
     std::uniform_int_distribution<std::int32_t> wide(u(-4000), u(4000)), small(0, u(12));
     for (int i = 0; i < 30000; ++i) {
         Point c{wide(rng), wide(rng)};
@@ -219,6 +230,10 @@ TEST_F(Paint, LeavingOutWhatCannotShowChangesNoPixel) {
         else
             ap().append(PrimitiveRecord::polygon({c, {c.x + small(rng), c.y}, {c.x, c.y + small(rng)}, c}));
     }
+}
+
+TEST_F(Paint, LeavingOutWhatCannotShowChangesNoPixel) {
+    scatter();
     int differing = 0, lit = 0;
     for (Point centre : {P(0, 0), P(150, -120), P(-300, 260)}) {
         for (int fill : {1, 0}) {
@@ -243,6 +258,56 @@ TEST_F(Paint, LeavingOutWhatCannotShowChangesNoPixel) {
     }
     EXPECT_EQ(differing, 0);
     EXPECT_GT(lit, 20000); // the views really show primitives
+}
+
+TEST_F(Paint, TopmostFirstGivesThePictureOfDrawingInOrder) {
+    scatter();
+    InOrderCanvas inOrder(200, 200);
+    int differing = 0, lit = 0;
+    for (Point centre : {P(0, 0), P(150, -120)})
+        for (int fill : {1, 0})
+            for (int zoom : {1, 8}) {
+                view.fillMode = fill;
+                ViewWindow w{centre.x - u(100 * zoom), centre.y - u(100 * zoom), centre.x + u(100 * zoom),
+                             centre.y + u(100 * zoom)};
+                view.attachCanvas(&canvas);
+                view.window = w;
+                view.redraw();
+                view.attachCanvas(&inOrder);
+                view.window = w;
+                view.redraw();
+                auto topFirst = canvas.pixels(), ordered = inOrder.pixels();
+                for (std::size_t k = 0; k < ordered.size(); ++k) {
+                    differing += topFirst[k] != ordered[k];
+                    lit += ordered[k] != 0;
+                }
+            }
+    view.attachCanvas(&canvas);
+    EXPECT_EQ(differing, 0);
+    EXPECT_GT(lit, 40000);
+}
+
+TEST(CairoCanvasTopFirst, LaterShapesGoUnderAndAShapeIgnoringTheCoverIsReported) {
+    CairoCanvas c(40, 40);
+    ASSERT_TRUE(c.beginTopFirst());
+    c.setPen(kBlue, 1, PenStyle::InsideFrame);
+    c.setSolidBrush(kBlue);
+    c.rectangle(0, 0, 20, 20);
+    EXPECT_TRUE(c.hidden(2, 2, 18, 18));
+    EXPECT_FALSE(c.hidden(2, 2, 21, 18));
+    EXPECT_TRUE(c.hidden(-5, -5, 0, 40)) << "nothing of it lies on the surface";
+    c.setPen(kWhite, 1, PenStyle::InsideFrame);
+    c.setSolidBrush(kWhite);
+    c.ellipse(10, 10, 30, 30); // under the square where they overlap
+    EXPECT_TRUE(c.endTopFirst());
+    EXPECT_EQ(c.pixel(15, 15), kBlue);
+    EXPECT_EQ(c.pixel(25, 25), kWhite);
+    EXPECT_FALSE(c.hidden(0, 0, 1, 1)) << "outside topmost-first drawing nothing counts as hidden";
+
+    ASSERT_TRUE(c.beginTopFirst());
+    c.setPen(kWhite, 3, PenStyle::Solid); // a wide pen: drawn by the library, blind to the cover
+    c.line(0, 35, 39, 35);
+    EXPECT_FALSE(c.endTopFirst());
 }
 
 // ---------------------------------------------------------------- the rasteriser against the rule
