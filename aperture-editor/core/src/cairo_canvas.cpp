@@ -46,7 +46,7 @@ void source(cairo_t* cr, Rgb c) {
 } // namespace
 
 CairoCanvas::CairoCanvas(int width, int height)
-    : w_(std::max(width, 1)), h_(std::max(height, 1)),
+    : w_(std::max(width, 1)), h_(std::max(height, 1)), bottom_(h_),
       surface_(cairo_image_surface_create(CAIRO_FORMAT_RGB24, w_, h_)), cr_(cairo_create(surface_)) {
     cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
     cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_WINDING);
@@ -58,7 +58,7 @@ CairoCanvas::CairoCanvas(int width, int height)
     stride_ = cairo_image_surface_get_stride(surface_) / 4;
     if (!data_) {
         // No memory for the image: a one-pixel buffer of our own keeps every call harmless.
-        w_ = h_ = 1;
+        w_ = h_ = bottom_ = 1;
         fallback_.assign(1, 0);
         data_ = fallback_.data();
         stride_ = 1;
@@ -66,9 +66,24 @@ CairoCanvas::CairoCanvas(int width, int height)
     fillRect(0, 0, w_, h_, kBlack);
 }
 
+CairoCanvas::CairoCanvas(const CairoCanvas& whole, int top, int bottom)
+    : w_(whole.w_), h_(whole.h_), top_(top), bottom_(bottom), surface_(nullptr), cr_(nullptr),
+      data_(whole.data_), stride_(whole.stride_) {}
+
 CairoCanvas::~CairoCanvas() {
-    cairo_destroy(cr_);
-    cairo_surface_destroy(surface_);
+    if (cr_) cairo_destroy(cr_);
+    if (surface_) cairo_surface_destroy(surface_);
+}
+
+std::vector<std::unique_ptr<Canvas>> CairoCanvas::rowBands(int parts) {
+    std::vector<std::unique_ptr<Canvas>> bands;
+    if (parts < 2 || h_ < parts || !cr_ || noting_ || xor_ || topFirst_) return bands;
+    for (int k = 0; k < parts; ++k) {
+        auto band = std::unique_ptr<CairoCanvas>(new CairoCanvas(*this, h_ * k / parts, h_ * (k + 1) / parts));
+        band->beginTopFirst();
+        bands.push_back(std::move(band));
+    }
+    return bands;
 }
 
 void CairoCanvas::setPen(Rgb colour, int width, PenStyle style) {
@@ -90,13 +105,15 @@ void CairoCanvas::setXor(bool on) {
     xor_ = on;
 }
 
-void CairoCanvas::cairoBegin() {
-    cairo_surface_mark_dirty(surface_);
+bool CairoCanvas::cairoBegin() {
     topFirstBroken_ = topFirstBroken_ || topFirst_;
+    if (!cr_) return false;
+    cairo_surface_mark_dirty(surface_);
     // What Cairo will touch is not worked out: an overlay drawn through it comes off whole rows.
     if (noting_)
         for (int y = 0; y < h_; ++y)
             note(y, 0, long(w_) - 1);
+    return true;
 }
 
 void CairoCanvas::cairoEnd() {
@@ -104,7 +121,7 @@ void CairoCanvas::cairoEnd() {
 }
 
 void CairoCanvas::span(int y, long x0, long x1, std::uint32_t value) {
-    if (y < 0 || y >= h_) return;
+    if (y < top_ || y >= bottom_) return;
     x0 = std::max(x0, 0L);
     x1 = std::min(x1, long(w_) - 1);
     if (x0 > x1) return;
@@ -167,7 +184,7 @@ void CairoCanvas::coveredSpan(int y, long x0, long x1, std::uint32_t value) {
 bool CairoCanvas::rowHidden(long y, long lo, long hi) const {
     lo = std::max(lo, 0L);
     hi = std::min(hi, long(w_) - 1);
-    if (y < 0 || y >= h_ || lo > hi) return true;
+    if (y < top_ || y >= bottom_ || lo > hi) return true;
     const std::uint64_t* cover = cover_.data() + static_cast<std::size_t>(y) * coverWords_;
     for (long w = lo / 64; w <= hi / 64; ++w) {
         const std::uint64_t want = bitRange(w == lo / 64 ? lo % 64 : 0, w == hi / 64 ? hi % 64 : 63);
@@ -191,7 +208,7 @@ bool CairoCanvas::endTopFirst() {
 
 bool CairoCanvas::hidden(int left, int top, int right, int bottom) const {
     if (!topFirst_) return false;
-    for (int y = std::max(top, 0); y < std::min(bottom, h_); ++y)
+    for (int y = std::max(top, top_); y < std::min(bottom, bottom_); ++y)
         if (!rowHidden(y, left, long(right) - 1)) return false;
     return true;
 }
@@ -200,7 +217,7 @@ void CairoCanvas::fillRect(int left, int top, int right, int bottom, Rgb colour)
     // Replaces the pixels whatever the mode.
     bool wasXor = xor_;
     xor_ = false;
-    for (int y = std::max(top, 0); y < std::min(bottom, h_); ++y)
+    for (int y = std::max(top, top_); y < std::min(bottom, bottom_); ++y)
         span(y, left, long(right) - 1, word(colour));
     xor_ = wasXor;
 }
@@ -232,7 +249,7 @@ void CairoCanvas::cairoEllipse(int left, int top, int right, int bottom) {
         cairo_arc(cr_, 0, 0, 1, 0, 2 * M_PI);
         cairo_restore(cr_);
     };
-    cairoBegin();
+    if (!cairoBegin()) return;
     if (brush_ && !xor_) {
         path(rx, ry);
         cairo_set_operator(cr_, CAIRO_OPERATOR_SOURCE);
@@ -255,7 +272,7 @@ void CairoCanvas::ellipse(int left, int top, int right, int bottom) {
     const long firstRow = static_cast<long>(std::ceil(cy - ry - 0.5));
     const long lastRow = static_cast<long>(std::floor(cy + ry - 0.5));
     // The rows drawn, with one more on each side to tell the outline.
-    const long a = std::max(firstRow, -1L), b = std::min(lastRow, long(h_));
+    const long a = std::max(firstRow, long(top_) - 1), b = std::min(lastRow, long(bottom_));
     if (a > b) return;
     runLo_.assign(static_cast<std::size_t>(b - a + 3), 1);
     runHi_.assign(runLo_.size(), 0);
@@ -273,7 +290,7 @@ void CairoCanvas::ellipse(int left, int top, int right, int bottom) {
     }
     const bool fill = brush_ && !xor_;
     const std::uint32_t pen = word(pen_), brush = word(brushColour_);
-    for (long y = std::max(a, 0L); y <= std::min(b, long(h_) - 1); ++y) {
+    for (long y = std::max(a, long(top_)); y <= std::min(b, long(bottom_) - 1); ++y) {
         auto k = static_cast<std::size_t>(y - a + 1);
         long lo = runLo_[k], hi = runHi_[k];
         if (lo > hi || (topFirst_ && rowHidden(y, lo, hi))) continue;
@@ -319,7 +336,7 @@ void CairoCanvas::fillPolygon(const std::vector<PixelPoint>& points, std::uint32
             std::swap(edges_[j], edges_[j - 1]);
     active_.clear();
     std::size_t next = 0;
-    const int y0 = std::max(top, 0), y1 = std::min(bottom - 1, h_ - 1);
+    const int y0 = std::max(top, top_), y1 = std::min(bottom - 1, bottom_ - 1);
     for (int y = y0; y <= y1; ++y) {
         while (next < edges_.size() && edges_[next].top <= y) {
             if (edges_[next].bottom > y) active_.push_back(next);
@@ -367,7 +384,7 @@ void CairoCanvas::fillPolygon(const std::vector<PixelPoint>& points, std::uint32
 void CairoCanvas::polygon(const std::vector<PixelPoint>& points) {
     if (points.empty()) return;
     if (penWidth_ > 1) {
-        cairoBegin();
+        if (!cairoBegin()) return;
         cairo_new_path(cr_);
         for (const auto& p : points)
             cairo_line_to(cr_, p.x + 0.5, p.y + 0.5);
@@ -398,7 +415,7 @@ void CairoCanvas::polygon(const std::vector<PixelPoint>& points) {
 
 void CairoCanvas::line(int x1, int y1, int x2, int y2) {
     if (penWidth_ > 1) {
-        cairoBegin();
+        if (!cairoBegin()) return;
         cairo_new_path(cr_);
         cairo_move_to(cr_, x1 + 0.5, y1 + 0.5);
         cairo_line_to(cr_, x2 + 0.5, y2 + 0.5);
@@ -434,8 +451,8 @@ void CairoCanvas::step(int x1, int y1, int x2, int y2) {
 // Liang-Barsky clipping to the buffer and a margin. keepEnd: the true end was cut off, so the last
 // stepped pixel belongs to the line.
 bool CairoCanvas::clipToBuffer(int& x1, int& y1, int& x2, int& y2, bool& keepEnd) const {
-    const double lo = -2, hix = w_ + 2, hiy = h_ + 2;
-    if (x1 >= lo && x1 <= hix && y1 >= lo && y1 <= hiy && x2 >= lo && x2 <= hix && y2 >= lo && y2 <= hiy)
+    const double lo = -2, hix = w_ + 2, loy = top_ - 2, hiy = bottom_ + 2;
+    if (x1 >= lo && x1 <= hix && y1 >= loy && y1 <= hiy && x2 >= lo && x2 <= hix && y2 >= loy && y2 <= hiy)
         return true;
     double dx = double(x2) - x1, dy = double(y2) - y1, t0 = 0, t1 = 1;
     auto edge = [&](double p, double q) {
@@ -450,7 +467,7 @@ bool CairoCanvas::clipToBuffer(int& x1, int& y1, int& x2, int& y2, bool& keepEnd
         }
         return true;
     };
-    if (!edge(-dx, x1 - lo) || !edge(dx, hix - x1) || !edge(-dy, y1 - lo) || !edge(dy, hiy - y1))
+    if (!edge(-dx, x1 - lo) || !edge(dx, hix - x1) || !edge(-dy, y1 - loy) || !edge(dy, hiy - y1))
         return false;
     int nx1 = static_cast<int>(std::lround(x1 + t0 * dx)), ny1 = static_cast<int>(std::lround(y1 + t0 * dy));
     int nx2 = static_cast<int>(std::lround(x1 + t1 * dx)), ny2 = static_cast<int>(std::lround(y1 + t1 * dy));
@@ -460,7 +477,7 @@ bool CairoCanvas::clipToBuffer(int& x1, int& y1, int& x2, int& y2, bool& keepEnd
 }
 
 void CairoCanvas::cairoArc(double cx, double cy, double rx, double ry, double a1, double a2) {
-    cairoBegin();
+    if (!cairoBegin()) return;
     cairo_new_path(cr_);
     cairo_save(cr_);
     cairo_translate(cr_, cx, cy);
@@ -515,8 +532,8 @@ void CairoCanvas::arc(int left, int top, int right, int bottom, int xs, int ys, 
     };
     const double endSlope = ey != 0 ? ex / ey : 0, startSlope = sy != 0 ? sx / sy : 0;
     const std::uint32_t value = word(pen_);
-    const long y0 = std::max(static_cast<long>(std::ceil(cy - outer - 0.5)), 0L);
-    const long y1 = std::min(static_cast<long>(std::floor(cy + outer - 0.5)), long(h_) - 1);
+    const long y0 = std::max(static_cast<long>(std::ceil(cy - outer - 0.5)), long(top_));
+    const long y1 = std::min(static_cast<long>(std::floor(cy + outer - 0.5)), long(bottom_) - 1);
     if (y0 > y1) return;
     // The half widths of both circles for every row first: the square roots then overlap instead of
     // each waiting on the previous row's drawing.
@@ -671,6 +688,7 @@ std::vector<std::uint32_t> CairoCanvas::pixels() const {
 }
 
 bool CairoCanvas::writePng(const std::string& path) const {
+    if (!surface_) return false;
     cairo_surface_mark_dirty(surface_);
     return cairo_surface_write_to_png(surface_, path.c_str()) == CAIRO_STATUS_SUCCESS;
 }

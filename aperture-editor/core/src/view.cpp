@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
+#include <thread>
 
 namespace lumbra {
 
@@ -336,7 +338,9 @@ std::string CLumbraView::formatLength(std::int64_t units) const {
 // ---------------------------------------------------------------- painting
 
 void CLumbraView::drawPrimitive(Canvas& c, const PrimitiveRecord& p, std::int32_t dx, std::int32_t dy,
-                                bool outline) const {
+                                bool outline, std::vector<PixelPoint>* scratch) const {
+    // Each painting thread brings its own scratch.
+    std::vector<PixelPoint>& points = scratch ? *scratch : points_;
     auto at = [&](Point q) { return toPixel(std::int64_t(q.x) + dx, std::int64_t(q.y) + dy); };
     switch (p.type) {
     case AP_CIRCLE: {
@@ -384,17 +388,17 @@ void CLumbraView::drawPrimitive(Canvas& c, const PrimitiveRecord& p, std::int32_
             ox = clampPixel(-ddy / len * hw);
             oy = clampPixel(ddx / len * hw);
         }
-        points_.assign(
+        points.assign(
             {{a.x + ox, a.y + oy}, {b.x + ox, b.y + oy}, {b.x - ox, b.y - oy}, {a.x - ox, a.y - oy}});
-        c.polygon(points_);
+        c.polygon(points);
         break;
     }
     case AP_POLYGON: {
         std::size_t n = p.vertices.empty() ? 0 : p.vertices.size() - 1;
-        points_.clear();
+        points.clear();
         for (std::size_t i = 0; i < n; ++i)
-            points_.push_back(at(p.vertices[i]));
-        if (!points_.empty()) c.polygon(points_);
+            points.push_back(at(p.vertices[i]));
+        if (!points.empty()) c.polygon(points);
         break;
     }
     case AP_ARC: {
@@ -417,34 +421,22 @@ void CLumbraView::drawPrimitive(Canvas& c, const PrimitiveRecord& p, std::int32_
     }
 }
 
-template <class Draw>
-void CLumbraView::forEachReaching(std::int64_t left, std::int64_t bottom, std::int64_t right,
-                                  std::int64_t top, bool backwards, Draw&& draw) {
+const std::vector<std::uint32_t>* CLumbraView::reachingInOrder(std::int64_t left, std::int64_t bottom,
+                                                               std::int64_t right, std::int64_t top) {
     const ApertureRecord& a = aperture();
-    const std::vector<Box>& hit = a.hitBoxes();
-    const std::vector<Box>& pts = a.definingBoxes();
-    const std::size_t n = hit.size();
-    auto reaches = [&](const Box& b) {
-        return (b.lx <= b.hx) & (b.hx >= left) & (b.lx <= right) & (b.hy >= bottom) & (b.ly <= top);
-    };
-    auto linear = [&] {
-        for (std::size_t k = 0; k < n; ++k) {
-            const std::size_t i = backwards ? n - 1 - k : k;
-            if (reaches(hit[i]) | reaches(pts[i])) draw(i);
-        }
-    };
+    const std::size_t n = a.hitBoxes().size();
     // Small apertures are scanned: building the grid would cost more than it saves. So are views of
     // much of the aperture (judged by its extent, which is kept; the grid is then not even built).
-    if (n < 20000) return linear();
+    if (n < 20000) return nullptr;
     std::int64_t sx = 0, sy = 0;
     a.extentUnits(sx, sy);
     if (double(right - left) * double(top - bottom) * 4 >
         double(std::max<std::int64_t>(sx, 1)) * double(std::max<std::int64_t>(sy, 1)))
-        return linear();
+        return nullptr;
     if (!grid_) grid_ = std::make_unique<PaintGrid>();
     PaintGrid& g = *grid_;
     if (!g.built || g.changes != a.changes() || g.count != n) {
-        g.build(hit, pts);
+        g.build(a.hitBoxes(), a.definingBoxes());
         g.changes = a.changes();
     }
     // The cells to visit; when they are much of the grid, the plain scan is as quick.
@@ -456,10 +448,10 @@ void CLumbraView::forEachReaching(std::int64_t left, std::int64_t bottom, std::i
                  cy1 = std::min(cellY(top), g.ny - 1);
     if (cx0 > cx1 || cy0 > cy1) cx1 = cx0 - 1; // no cell
     std::int64_t cells = std::max<std::int64_t>(cx1 - cx0 + 1, 0) * std::max<std::int64_t>(cy1 - cy0 + 1, 0);
-    if (cells * 4 > g.nx * g.ny) return linear();
+    if (cells * 4 > g.nx * g.ny) return nullptr;
     std::size_t lowWord = g.marks.size(), highWord = 0;
-    auto mark = [&](std::uint32_t i, const Box& hull) {
-        if (!reaches(hull)) return;
+    auto mark = [&](std::uint32_t i, const Box& b) {
+        if (!((b.lx <= b.hx) & (b.hx >= left) & (b.lx <= right) & (b.hy >= bottom) & (b.ly <= top))) return;
         g.marks[i / 64] |= std::uint64_t(1) << (i % 64);
         lowWord = std::min<std::size_t>(lowWord, i / 64);
         highWord = std::max<std::size_t>(highWord, i / 64 + 1);
@@ -484,20 +476,7 @@ void CLumbraView::forEachReaching(std::int64_t left, std::int64_t bottom, std::i
             order.push_back(static_cast<std::uint32_t>(w * 64 + static_cast<std::size_t>(b)));
         }
     }
-    // The records lie scattered over a large aperture's memory: fetch their list slots, them and a
-    // polygon's vertices a few ahead of drawing, so that the waits overlap.
-    const auto* slots = a.primitives().data();
-    const std::size_t count = order.size();
-    auto nth = [&](std::size_t k) { return order[backwards ? count - 1 - k : k]; };
-    for (std::size_t k = 0; k < count; ++k) {
-        if (k + 32 < count) __builtin_prefetch(slots + nth(k + 32));
-        if (k + 16 < count) __builtin_prefetch(a.at(nth(k + 16)));
-        if (k + 8 < count) {
-            const PrimitiveRecord* ahead = a.at(nth(k + 8));
-            if (ahead->type == AP_POLYGON) __builtin_prefetch(ahead->vertices.data());
-        }
-        draw(nth(k));
-    }
+    return &order;
 }
 
 void CLumbraView::paint() {
@@ -510,88 +489,167 @@ void CLumbraView::paint() {
     fitToClient();
     PixelPoint origin = toPixel(Point{0, 0});
 
-    // Pens and brushes change only when colour, width or style do.
-    struct {
-        Rgb colour;
-        int width = -1;
-        PenStyle style = PenStyle::Solid;
-        bool brushSet = false;
-        Rgb brush;
-    } pen;
-    auto usePen = [&](Rgb colour, int w, PenStyle style) {
-        if (pen.width == w && pen.colour == colour && pen.style == style) return;
-        c.setPen(colour, w, style);
-        pen.colour = colour, pen.width = w, pen.style = style;
-    };
-    auto useBrush = [&](Rgb colour) {
-        if (pen.brushSet && pen.brush == colour) return;
-        c.setSolidBrush(colour);
-        pen.brushSet = true, pen.brush = colour;
-    };
-    if (!fillMode) c.setNullBrush();
     // Whatever a primitive draws lies in its hit box or the box of its defining points, give or take
     // the drill cross, pen widths and rounding: one that reaches the client area with neither is left
     // out, so a zoomed-in view of a large aperture draws only what shows.
-    const std::vector<Box>& hitBoxes = aperture().hitBoxes();
+    const ApertureRecord& ap = aperture();
+    const std::vector<Box>& hitBoxes = ap.hitBoxes();
+    const std::vector<Box>& definingBoxes = ap.definingBoxes();
     const double unitsPerPixel = scale > 0 ? 1.0 / scale : 1.0;
     const auto margin = static_cast<std::int64_t>(std::ceil(16.0 * unitsPerPixel)) + 2;
-    const std::int64_t left = std::int64_t(window.left) - margin,
-                       bottom = std::int64_t(window.bottom) - margin,
-                       right = std::int64_t(window.left) +
-                               static_cast<std::int64_t>(std::ceil((c.width() + 2) * unitsPerPixel)) + margin,
-                       top = std::int64_t(window.bottom) +
-                             static_cast<std::int64_t>(std::ceil((c.height() + 2) * unitsPerPixel)) + margin;
-    const PrimitiveList& list = aperture().primitives();
-    const std::vector<Box>& definingBoxes = aperture().definingBoxes();
-    bool topFirst = false;
-    // Whether everything the primitive may draw (see above) lies under what is drawn already.
-    auto hiddenNow = [&](const Box& hb, const Box& db, bool drilled) {
-        std::int64_t lx = db.lx, ly = db.ly, hx = db.hx, hy = db.hy;
-        if (hb.lx <= hb.hx)
-            lx = std::min(lx, std::int64_t(hb.lx)), ly = std::min(ly, std::int64_t(hb.ly)),
-            hx = std::max(hx, std::int64_t(hb.hx)), hy = std::max(hy, std::int64_t(hb.hy));
-        if (lx > hx || ly > hy) return false;
-        const PixelPoint a = toPixel(lx, hy), b = toPixel(hx, ly);
-        const int m = drilled ? 13 : 2;
-        return c.hidden(a.x - m, a.y - m, b.x + m + 1, b.y + m + 1);
+    // The units of a row's top edge, with the margin above (or below) it.
+    auto unitsAbove = [&](int row) {
+        return std::int64_t(window.bottom) +
+               static_cast<std::int64_t>(std::ceil((c.height() + 2 - row) * unitsPerPixel)) + margin;
     };
-    auto drawOne = [&](std::size_t i) {
-        const auto& p = list[i];
-        Rgb colour = colourFor(*p);
-        const Box& hb = hitBoxes[i];
-        if (!p->drilled() && hb.lx <= hb.hx && (double(hb.hx) - hb.lx) * scale < 1.0 &&
-            (double(hb.hy) - hb.ly) * scale < 1.0) {
-            // Smaller than a pixel: the pixel under its middle, rather than a shape that may light
-            // none (and for far less work, which counts when a million are in view).
-            PixelPoint m = toPixel((std::int64_t(hb.lx) + hb.hx) / 2, (std::int64_t(hb.ly) + hb.hy) / 2);
-            c.setPixel(m.x, m.y, colour);
+    auto unitsBelow = [&](int row) {
+        return std::int64_t(window.bottom) +
+               static_cast<std::int64_t>(std::floor((c.height() - 2 - row) * unitsPerPixel)) - margin;
+    };
+    const std::int64_t left = std::int64_t(window.left) - margin,
+                       right = std::int64_t(window.left) +
+                               static_cast<std::int64_t>(std::ceil((c.width() + 2) * unitsPerPixel)) + margin;
+    const PrimitiveList& list = ap.primitives();
+    const std::size_t n = list.size();
+    const std::vector<std::uint32_t>* order =
+        cullHidden ? reachingInOrder(left, std::int64_t(window.bottom) - margin, right, unitsAbove(0))
+                   : nullptr;
+
+    // Draws on one canvas the primitives reaching rows [bottom, top] (units), from `items` or else from
+    // the whole list: in list order, or topmost first where the canvas does that, so that what lies
+    // under later primitives is never drawn.
+    auto drawOn = [&](Canvas& bc, std::int64_t bottom, std::int64_t top, bool topFirst,
+                      const std::vector<PaintItem>* items, std::vector<PixelPoint>& scratch) {
+        // Pens and brushes change only when colour, width or style do.
+        struct {
+            Rgb colour;
+            int width = -1;
+            PenStyle style = PenStyle::Solid;
+            bool brushSet = false;
+            Rgb brush;
+        } pen;
+        auto usePen = [&](Rgb colour, int w, PenStyle style) {
+            if (pen.width == w && pen.colour == colour && pen.style == style) return;
+            bc.setPen(colour, w, style);
+            pen.colour = colour, pen.width = w, pen.style = style;
+        };
+        auto useBrush = [&](Rgb colour) {
+            if (pen.brushSet && pen.brush == colour) return;
+            bc.setSolidBrush(colour);
+            pen.brushSet = true, pen.brush = colour;
+        };
+        if (!fillMode) bc.setNullBrush();
+        auto reaches = [&](const Box& b) {
+            return (b.lx <= b.hx) & (b.hx >= left) & (b.lx <= right) & (b.hy >= bottom) & (b.ly <= top);
+        };
+        // Whether everything the primitive may draw (see above) lies under what is drawn already.
+        auto hiddenNow = [&](const Box& hb, const Box& db, bool drilled) {
+            std::int64_t lx = db.lx, ly = db.ly, hx = db.hx, hy = db.hy;
+            if (hb.lx <= hb.hx)
+                lx = std::min(lx, std::int64_t(hb.lx)), ly = std::min(ly, std::int64_t(hb.ly)),
+                hx = std::max(hx, std::int64_t(hb.hx)), hy = std::max(hy, std::int64_t(hb.hy));
+            if (lx > hx || ly > hy) return false;
+            const PixelPoint a = toPixel(lx, hy), b = toPixel(hx, ly);
+            const int m = drilled ? 13 : 2;
+            return bc.hidden(a.x - m, a.y - m, b.x + m + 1, b.y + m + 1);
+        };
+        auto drawOne = [&](const PrimitiveRecord* p, const Box& hb, const Box& db) {
+            if (cullHidden && !(reaches(hb) | reaches(db))) return;
+            Rgb colour = colourFor(*p);
+            if (!p->drilled() && hb.lx <= hb.hx && (double(hb.hx) - hb.lx) * scale < 1.0 &&
+                (double(hb.hy) - hb.ly) * scale < 1.0) {
+                // Smaller than a pixel: the pixel under its middle, rather than a shape that may light
+                // none (and for far less work, which counts when a million are in view).
+                PixelPoint m = toPixel((std::int64_t(hb.lx) + hb.hx) / 2, (std::int64_t(hb.ly) + hb.hy) / 2);
+                bc.setPixel(m.x, m.y, colour);
+                return;
+            }
+            if (topFirst && hiddenNow(hb, db, p->drilled())) return;
+            if (p->type == AP_ARC)
+                usePen(colour, fillMode ? std::max(lengthToPixels(p->size), 1) : 1, PenStyle::Solid);
+            else
+                usePen(colour, 1, PenStyle::InsideFrame);
+            if (fillMode) useBrush(colour);
+            drawPrimitive(bc, *p, 0, 0, false, &scratch);
+        };
+        if (!items) {
+            for (std::size_t k = 0; k < n; ++k) {
+                const std::size_t i = topFirst ? n - 1 - k : k;
+                drawOne(list[i].get(), hitBoxes[i], definingBoxes[i]);
+            }
             return;
         }
-        if (topFirst && hiddenNow(hb, definingBoxes[i], p->drilled())) return;
-        if (p->type == AP_ARC)
-            usePen(colour, fillMode ? std::max(lengthToPixels(p->size), 1) : 1, PenStyle::Solid);
-        else
-            usePen(colour, 1, PenStyle::InsideFrame);
-        if (fillMode) useBrush(colour);
-        drawPrimitive(c, *p, 0, 0, false);
-    };
-    auto drawAll = [&] {
-        if (cullHidden) {
-            forEachReaching(left, bottom, right, top, topFirst, drawOne);
-        } else {
-            for (std::size_t k = 0; k < list.size(); ++k)
-                drawOne(topFirst ? list.size() - 1 - k : k);
+        // The records lie scattered over a large aperture's memory: fetch them and a polygon's
+        // vertices a few ahead of drawing, so that the waits overlap.
+        const std::size_t count = items->size();
+        auto nth = [&](std::size_t k) -> const PaintItem& { return (*items)[topFirst ? count - 1 - k : k]; };
+        for (std::size_t k = 0; k < count; ++k) {
+            if (k + 24 < count) __builtin_prefetch(nth(k + 24).p);
+            if (k + 12 < count && nth(k + 12).p->type == AP_POLYGON)
+                __builtin_prefetch(nth(k + 12).p->vertices.data());
+            const PaintItem& item = nth(k);
+            drawOne(item.p, item.hit, item.def);
         }
     };
-    // Each primitive draws in one colour, so the last one over a pixel decides it: drawn topmost
-    // first, what lies under later primitives is never drawn (a large aperture is mostly that).
-    topFirst = c.beginTopFirst();
-    drawAll();
-    if (topFirst && !c.endTopFirst()) {
-        // The surface drew a shape without regard to what covered it: in order, then.
-        topFirst = false;
+
+    // A large paint is shared between threads, each drawing a band of the rows; they go topmost
+    // first, which each primitive drawing in one colour allows.
+    const std::size_t work = order ? order->size() : (cullHidden ? n : 0);
+    const unsigned threads = work >= 2000 ? std::min(std::thread::hardware_concurrency(), 2u) : 1;
+    std::vector<std::unique_ptr<Canvas>> bands = threads > 1 ? c.rowBands(int(threads)) : decltype(bands){};
+    const std::size_t parts = std::max<std::size_t>(bands.size(), 1);
+    std::vector<std::int64_t> bandBottom(parts), bandTop(parts);
+    for (std::size_t k = 0; k < parts; ++k) {
+        bandTop[k] = unitsAbove(c.height() * int(k) / int(parts));
+        bandBottom[k] = k + 1 == parts ? std::int64_t(window.bottom) - margin
+                                       : unitsBelow(c.height() * int(k + 1) / int(parts));
+    }
+    // What each band draws of a part of the aperture, gathered once with the boxes beside the records.
+    paintItems_.resize(parts);
+    for (auto& items : paintItems_)
+        items.clear();
+    if (order)
+        for (std::uint32_t i : *order) {
+            const Box &hb = hitBoxes[i], &db = definingBoxes[i];
+            for (std::size_t k = 0; k < parts; ++k) {
+                auto reaches = [&](const Box& b) {
+                    return b.lx <= b.hx && b.hy >= bandBottom[k] && b.ly <= bandTop[k];
+                };
+                if (parts == 1 || reaches(hb) || reaches(db))
+                    paintItems_[k].push_back({list[i].get(), hb, db});
+            }
+        }
+    auto itemsOf = [&](std::size_t k) { return order ? &paintItems_[k] : nullptr; };
+    bool drawn = false;
+    if (!bands.empty()) {
+        auto drawBand = [&](std::size_t k) {
+            std::vector<PixelPoint> scratch;
+            drawOn(*bands[k], bandBottom[k], bandTop[k], true, itemsOf(k), scratch);
+        };
+        std::exception_ptr failure;
+        std::vector<std::thread> helpers;
+        for (std::size_t k = 1; k < bands.size(); ++k)
+            helpers.emplace_back([&, k] {
+                try {
+                    drawBand(k);
+                } catch (...) {
+                    failure = std::current_exception();
+                }
+            });
+        drawBand(0);
+        for (std::thread& t : helpers)
+            t.join();
+        if (failure) std::rethrow_exception(failure);
+        drawn = std::all_of(bands.begin(), bands.end(), [](auto& b) { return b->endTopFirst(); });
+    } else {
+        const bool topFirst = c.beginTopFirst();
+        drawOn(c, bandBottom[0], bandTop[0], topFirst, itemsOf(0), points_);
+        drawn = !topFirst || c.endTopFirst();
+    }
+    if (!drawn) {
+        // A shape was drawn without regard to what covered it: all again, in order.
         c.fillRect(0, 0, c.width(), c.height(), kBlack);
-        drawAll();
+        drawOn(c, std::int64_t(window.bottom) - margin, unitsAbove(0), false, nullptr, points_);
     }
     c.setPen(kWhite, 1, PenStyle::Solid);
     c.line(origin.x - 10, origin.y + 10, origin.x + 10, origin.y - 10);

@@ -42,6 +42,7 @@ class CairoCanvas : public Canvas {
     bool beginTopFirst() override;
     bool endTopFirst() override;
     bool hidden(int left, int top, int right, int bottom) const override;
+    std::vector<std::unique_ptr<Canvas>> rowBands(int parts) override;
 
     Rgb pixel(int x, int y) const;
     // The whole buffer, 32 bits a pixel (0x00RRGGBB), row after row.
@@ -50,9 +51,12 @@ class CairoCanvas : public Canvas {
     cairo_surface_t* surface() const { return surface_; }
 
   private:
+    // A band of rows top..bottom - 1 of another canvas's buffer: no Cairo surface of its own.
+    CairoCanvas(const CairoCanvas& whole, int top, int bottom);
+
     std::uint32_t* row(int y) const { return data_ + static_cast<std::ptrdiff_t>(y) * stride_; }
     void plot(int x, int y, std::uint32_t value) { // honours XOR
-        if (x < 0 || y < 0 || x >= w_ || y >= h_) return;
+        if (x < 0 || y < top_ || x >= w_ || y >= bottom_) return;
         if (topFirst_) {
             std::uint64_t& m = cover_[static_cast<std::size_t>(y) * coverWords_ + std::size_t(x) / 64];
             const std::uint64_t bit = std::uint64_t(1) << (x % 64);
@@ -79,8 +83,9 @@ class CairoCanvas : public Canvas {
     }
     void forgetNotes();
     const std::vector<std::uint32_t>* keptPicture() const;
-    // Before and after Cairo draws into the buffer the direct writes share.
-    void cairoBegin();
+    // Before and after Cairo draws into the buffer the direct writes share. False: there is no Cairo
+    // surface (a band), and the shape is left out.
+    bool cairoBegin();
     void cairoEnd();
     void outlineAndFill(bool closedFill);
     void cairoEllipse(int left, int top, int right, int bottom);
@@ -88,6 +93,7 @@ class CairoCanvas : public Canvas {
     bool clipToBuffer(int& x1, int& y1, int& x2, int& y2, bool& keepEnd) const;
 
     int w_, h_;
+    int top_ = 0, bottom_; // the rows drawn on: all of them, or a band's
     cairo_surface_t* surface_;
     cairo_t* cr_;
     std::uint32_t* data_ = nullptr;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace lumbra {
@@ -71,6 +72,11 @@ class Canvas {
     virtual bool beginTopFirst() { return false; }
     virtual bool endTopFirst() { return true; }
     virtual bool hidden(int /*left*/, int /*top*/, int /*right*/, int /*bottom*/) const { return false; }
+
+    // Canvases over `parts` bands of this surface's rows, top to bottom, in the same coordinates: each
+    // draws only its own rows, so that the bands can be drawn on from different threads at once. They
+    // draw topmost first only, and keep no picture. None when the surface cannot be split.
+    virtual std::vector<std::unique_ptr<Canvas>> rowBands(int /*parts*/) { return {}; }
 };
 
 // Records drawing calls so that they can be replayed (on a surface that keeps no picture, rubber bands

@@ -212,9 +212,10 @@ class CLumbraView : public DocumentObserver {
     bool cullHidden = true;
     void paint();
     void redraw() { paint(); }
-    // Draws one primitive moved by (dx, dy); outline = the XOR highlight and preview form.
-    void drawPrimitive(Canvas& c, const PrimitiveRecord& p, std::int32_t dx, std::int32_t dy,
-                       bool outline) const;
+    // Draws one primitive moved by (dx, dy); outline = the XOR highlight and preview form. A scratch
+    // of the caller's own lets threads draw at once.
+    void drawPrimitive(Canvas& c, const PrimitiveRecord& p, std::int32_t dx, std::int32_t dy, bool outline,
+                       std::vector<PixelPoint>* scratch = nullptr) const;
     void highlightSelection();
     // Takes the XOR overlays (selection highlight, rubber bands, crosshair) off by putting back the
     // frame kept at the last paint, then draws the rubber bands again; repaints when no kept frame
@@ -323,14 +324,19 @@ class CLumbraView : public DocumentObserver {
     FrameKey frameKey() const;
     std::optional<FrameKey> keptFrame_;
     mutable std::vector<PixelPoint> points_; // scratch of drawPrimitive
+    // A primitive a paint draws, with its boxes beside it; per band of rows drawn by a thread.
+    struct PaintItem {
+        const PrimitiveRecord* p;
+        Box hit, def;
+    };
+    std::vector<std::vector<PaintItem>> paintItems_;
     // A grid over the primitives' boxes, so that a zoomed-in paint visits what is near the view only.
     struct PaintGrid;
     std::unique_ptr<PaintGrid> grid_;
-    // Calls draw(i) in list order (or the reverse) for every primitive whose box reaches the rectangle
-    // (units).
-    template <class Draw>
-    void forEachReaching(std::int64_t left, std::int64_t bottom, std::int64_t right, std::int64_t top,
-                         bool backwards, Draw&& draw);
+    // The primitives whose box reaches the rectangle (units), in list order, from the grid; none when
+    // scanning them all is as quick.
+    const std::vector<std::uint32_t>* reachingInOrder(std::int64_t left, std::int64_t bottom,
+                                                      std::int64_t right, std::int64_t top);
     std::int64_t rangeX_ = 0, rangeY_ = 0;
 };
 
