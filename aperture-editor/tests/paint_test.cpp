@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <random>
+#include <thread>
 
 using namespace lumbra;
 using namespace lumbra::testing;
@@ -19,11 +20,24 @@ class Paint : public ViewTest {
 };
 
 namespace {
-// A surface that draws every shape in order, as painting did before it went topmost first.
+// A surface that draws every shape in order and in one thread, as painting did at first.
 class InOrderCanvas : public CairoCanvas {
   public:
     using CairoCanvas::CairoCanvas;
     bool beginTopFirst() override { return false; }
+    std::vector<std::unique_ptr<Canvas>> rowBands(int) override { return {}; }
+};
+
+// Counts the paints shared between threads.
+class BandCountingCanvas : public CairoCanvas {
+  public:
+    using CairoCanvas::CairoCanvas;
+    std::vector<std::unique_ptr<Canvas>> rowBands(int parts) override {
+        auto bands = CairoCanvas::rowBands(parts);
+        shared += !bands.empty();
+        return bands;
+    }
+    int shared = 0;
 };
 } // namespace
 
@@ -260,23 +274,24 @@ TEST_F(Paint, LeavingOutWhatCannotShowChangesNoPixel) {
     EXPECT_GT(lit, 20000); // the views really show primitives
 }
 
-TEST_F(Paint, TopmostFirstGivesThePictureOfDrawingInOrder) {
+TEST_F(Paint, TopmostFirstAndInThreadsGivesThePictureOfDrawingInOrder) {
     scatter();
     InOrderCanvas inOrder(200, 200);
+    BandCountingCanvas fast(200, 200);
     int differing = 0, lit = 0;
     for (Point centre : {P(0, 0), P(150, -120)})
         for (int fill : {1, 0})
-            for (int zoom : {1, 8}) {
+            for (int zoom : {1, 8, 40}) {
                 view.fillMode = fill;
                 ViewWindow w{centre.x - u(100 * zoom), centre.y - u(100 * zoom), centre.x + u(100 * zoom),
                              centre.y + u(100 * zoom)};
-                view.attachCanvas(&canvas);
+                view.attachCanvas(&fast);
                 view.window = w;
                 view.redraw();
                 view.attachCanvas(&inOrder);
                 view.window = w;
                 view.redraw();
-                auto topFirst = canvas.pixels(), ordered = inOrder.pixels();
+                auto topFirst = fast.pixels(), ordered = inOrder.pixels();
                 for (std::size_t k = 0; k < ordered.size(); ++k) {
                     differing += topFirst[k] != ordered[k];
                     lit += ordered[k] != 0;
@@ -285,6 +300,9 @@ TEST_F(Paint, TopmostFirstGivesThePictureOfDrawingInOrder) {
     view.attachCanvas(&canvas);
     EXPECT_EQ(differing, 0);
     EXPECT_GT(lit, 40000);
+    if (std::thread::hardware_concurrency() > 1) {
+        EXPECT_GT(fast.shared, 0) << "no paint was shared";
+    }
 }
 
 TEST(CairoCanvasTopFirst, LaterShapesGoUnderAndAShapeIgnoringTheCoverIsReported) {

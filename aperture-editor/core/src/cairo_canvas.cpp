@@ -79,7 +79,8 @@ std::vector<std::unique_ptr<Canvas>> CairoCanvas::rowBands(int parts) {
     std::vector<std::unique_ptr<Canvas>> bands;
     if (parts < 2 || h_ < parts || !cr_ || noting_ || xor_ || topFirst_) return bands;
     for (int k = 0; k < parts; ++k) {
-        auto band = std::unique_ptr<CairoCanvas>(new CairoCanvas(*this, h_ * k / parts, h_ * (k + 1) / parts));
+        auto band =
+            std::unique_ptr<CairoCanvas>(new CairoCanvas(*this, h_ * k / parts, h_ * (k + 1) / parts));
         band->beginTopFirst();
         bands.push_back(std::move(band));
     }
@@ -451,7 +452,8 @@ void CairoCanvas::step(int x1, int y1, int x2, int y2) {
 // Liang-Barsky clipping to the buffer and a margin. keepEnd: the true end was cut off, so the last
 // stepped pixel belongs to the line.
 bool CairoCanvas::clipToBuffer(int& x1, int& y1, int& x2, int& y2, bool& keepEnd) const {
-    const double lo = -2, hix = w_ + 2, loy = top_ - 2, hiy = bottom_ + 2;
+    // The whole buffer's, also for a band: a line cut elsewhere would step through other pixels.
+    const double lo = -2, hix = w_ + 2, loy = -2, hiy = h_ + 2;
     if (x1 >= lo && x1 <= hix && y1 >= loy && y1 <= hiy && x2 >= lo && x2 <= hix && y2 >= loy && y2 <= hiy)
         return true;
     double dx = double(x2) - x1, dy = double(y2) - y1, t0 = 0, t1 = 1;
