@@ -482,10 +482,9 @@ const std::vector<std::uint32_t>* CLumbraView::reachingInOrder(std::int64_t left
 void CLumbraView::paint() {
     if (!canvas_) return;
     Canvas& c = *canvas_;
-    // The background replaces everything: crosshair and rubber bands are gone with it.
+    // The background replaces everything (it is laid below): crosshair and rubber bands are gone with it.
     bands_.forgetImages();
     c.setXor(false);
-    c.fillRect(0, 0, c.width(), c.height(), kBlack);
     fitToClient();
     PixelPoint origin = toPixel(Point{0, 0});
 
@@ -604,27 +603,33 @@ void CLumbraView::paint() {
         bandBottom[k] = k + 1 == parts ? std::int64_t(window.bottom) - margin
                                        : unitsBelow(c.height() * int(k + 1) / int(parts));
     }
-    // What each band draws of a part of the aperture, gathered once with the boxes beside the records.
+    // What each band draws of a part of the aperture, with the boxes beside the records; each band
+    // gathers its own.
     paintItems_.resize(parts);
-    for (auto& items : paintItems_)
+    auto gather = [&](std::size_t k) {
+        std::vector<PaintItem>& items = paintItems_[k];
         items.clear();
-    if (order)
+        auto reaches = [&](const Box& b) {
+            return b.lx <= b.hx && b.hy >= bandBottom[k] && b.ly <= bandTop[k];
+        };
         for (std::uint32_t i : *order) {
             const Box &hb = hitBoxes[i], &db = definingBoxes[i];
-            for (std::size_t k = 0; k < parts; ++k) {
-                auto reaches = [&](const Box& b) {
-                    return b.lx <= b.hx && b.hy >= bandBottom[k] && b.ly <= bandTop[k];
-                };
-                if (parts == 1 || reaches(hb) || reaches(db))
-                    paintItems_[k].push_back({list[i].get(), hb, db});
-            }
+            if (parts == 1 || reaches(hb) || reaches(db)) items.push_back({list[i].get(), hb, db});
         }
-    auto itemsOf = [&](std::size_t k) { return order ? &paintItems_[k] : nullptr; };
+        return &items;
+    };
+    // Drawn topmost first, the background is laid last, where no primitive lies.
+    auto drawTopFirst = [&](Canvas& bc, std::size_t k, std::vector<PixelPoint>& scratch) {
+        drawOn(bc, bandBottom[k], bandTop[k], true, order ? gather(k) : nullptr, scratch);
+        bc.fillRect(0, 0, c.width(), c.height(), kBlack);
+        return bc.endTopFirst();
+    };
     bool drawn = false;
     if (!bands.empty()) {
+        std::vector<char> done(parts, 0);
         auto drawBand = [&](std::size_t k) {
             std::vector<PixelPoint> scratch;
-            drawOn(*bands[k], bandBottom[k], bandTop[k], true, itemsOf(k), scratch);
+            done[k] = drawTopFirst(*bands[k], k, scratch);
         };
         std::exception_ptr failure;
         std::vector<std::thread> helpers;
@@ -640,16 +645,15 @@ void CLumbraView::paint() {
         for (std::thread& t : helpers)
             t.join();
         if (failure) std::rethrow_exception(failure);
-        drawn = std::all_of(bands.begin(), bands.end(), [](auto& b) { return b->endTopFirst(); });
-    } else {
-        const bool topFirst = c.beginTopFirst();
-        drawOn(c, bandBottom[0], bandTop[0], topFirst, itemsOf(0), points_);
-        drawn = !topFirst || c.endTopFirst();
+        drawn = std::all_of(done.begin(), done.end(), [](char d) { return d != 0; });
+    } else if (c.beginTopFirst()) {
+        drawn = drawTopFirst(c, 0, points_);
     }
     if (!drawn) {
-        // A shape was drawn without regard to what covered it: all again, in order.
+        // In order, on the background (also where a shape was drawn without regard to what covered it).
         c.fillRect(0, 0, c.width(), c.height(), kBlack);
-        drawOn(c, std::int64_t(window.bottom) - margin, unitsAbove(0), false, nullptr, points_);
+        drawOn(c, bandBottom.back(), bandTop.front(), false, order && parts == 1 ? gather(0) : nullptr,
+               points_);
     }
     c.setPen(kWhite, 1, PenStyle::Solid);
     c.line(origin.x - 10, origin.y + 10, origin.x + 10, origin.y - 10);
