@@ -594,7 +594,7 @@ void CLumbraView::paint() {
     // A large paint is shared between threads, each drawing a band of the rows; they go topmost
     // first, which each primitive drawing in one colour allows.
     const std::size_t work = order ? order->size() : (cullHidden ? n : 0);
-    const unsigned threads = work >= 2000 ? std::min(std::thread::hardware_concurrency(), 2u) : 1;
+    const unsigned threads = work >= 500 ? std::min(std::thread::hardware_concurrency(), 2u) : 1;
     std::vector<std::unique_ptr<Canvas>> bands = threads > 1 ? c.rowBands(int(threads)) : decltype(bands){};
     const std::size_t parts = std::max<std::size_t>(bands.size(), 1);
     std::vector<std::int64_t> bandBottom(parts), bandTop(parts);
