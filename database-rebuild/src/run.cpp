@@ -8,6 +8,9 @@
 #include "zembric/log.h"
 #include "zembric/string_table.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <vector>
 
 namespace zembric {
@@ -229,17 +232,44 @@ CZembricRun::Outcome CZembricRun::RemoveDuplicateModelMappings() {
         long rowid;
     };
     std::vector<Listed> listed;
-    // The size of each row's group (all its component's mappings in that section, whatever their model)
-    // comes with the row: one statement instead of a fresh count query per row. The rows and their
-    // order are those of the listing alone, so the same rows are listed.
-    std::string groupCount =
-        korvane::format("(SELECT count(*) FROM %s AS [Same_Group] WHERE [Same_Group].%s = "
-                        "%s.%s AND [Same_Group].%s = %s.%s)",
-                        kMapModel, kComponentId, kMapModel, kComponentId, kSecOrder, kMapModel, kSecOrder);
-    std::string query = korvane::format("SELECT %s, %s, %s, rowid AS [Row_ID], %s AS [Group_Count] FROM %s "
+    // The size of each row's group (all its component's mappings in that section, whatever their
+    // model), from one grouped statement over the table's index beforehand: a fresh count query per
+    // row would cost a statement each. Only groups of more than one row are kept; any other row is alone
+    // in its group.
+    std::vector<std::pair<std::uint64_t, long>> groups; // (component id, section order) → size
+    auto groupKey = [](long id, short order) {
+        return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(id)) << 16) |
+               static_cast<std::uint16_t>(order);
+    };
+    std::string grouped = korvane::format("SELECT %s, %s, count(*) AS [Group_Count] FROM %s GROUP BY 1, 2 "
+                                          "HAVING count(*) > 1",
+                                          kComponentId, kSecOrder, kMapModel);
+    db_->OpenSQLDirectSet(grouped.c_str());
+    if (!db_->IsTableOpen_SQLDirectSet()) {
+        view_.ShowMessage(LoadString(IDS_ERROR_TABLE) + kMapModel + " " + db_->GetLastOpenError());
+        stepFailed_ = true;
+        return Outcome::StepFailed;
+    }
+    while (!db_->IsTableEmpty_SQLDirectSet()) {
+        long id = 0, count = 0;
+        short order = 0;
+        db_->GetFieldValue_SQLDirectSet(kComponentId, id);
+        db_->GetFieldValue_SQLDirectSet(kSecOrder, order);
+        db_->GetFieldValue_SQLDirectSet("[Group_Count]", count);
+        groups.emplace_back(groupKey(id, order), count);
+        Pump();
+        db_->MoveNextRecord_SQLDirectSet();
+    }
+    db_->CloseSQLDirectSet();
+    std::sort(groups.begin(), groups.end());
+    auto groupSize = [&](long id, short order) {
+        auto it = std::lower_bound(groups.begin(), groups.end(), std::pair{groupKey(id, order), LONG_MIN});
+        return it != groups.end() && it->first == groupKey(id, order) ? it->second : 1L;
+    };
+    std::string query = korvane::format("SELECT %s, %s, %s, rowid AS [Row_ID] FROM %s "
                                         "WHERE %s IN (SELECT %s FROM %s WHERE %s) ORDER BY 1 ASC, 3 ASC",
-                                        kComponentId, kModelId, kSecOrder, groupCount.c_str(), kMapModel,
-                                        kModelId, kModelId, kModel, modelFilter_.c_str());
+                                        kComponentId, kModelId, kSecOrder, kMapModel, kModelId, kModelId,
+                                        kModel, modelFilter_.c_str());
     db_->OpenSQLDirectSet(query.c_str());
     if (!db_->IsTableOpen_SQLDirectSet()) {
         view_.ShowMessage(LoadString(IDS_ERROR_TABLE) + kMapModel + " " + db_->GetLastOpenError());
@@ -262,9 +292,7 @@ CZembricRun::Outcome CZembricRun::RemoveDuplicateModelMappings() {
         first = false;
         lastId = id;
         lastOrder = order;
-        long count = 0;
-        db_->GetFieldValue_SQLDirectSet("[Group_Count]", count);
-        if (static_cast<long>(counter) + 1 < count) {
+        if (static_cast<long>(counter) + 1 < groupSize(id, order)) {
             ++counter;
             listed.push_back({static_cast<unsigned>(id), modelId.str(), order, rowid});
         }
