@@ -25,14 +25,14 @@ class InOrderCanvas : public CairoCanvas {
   public:
     using CairoCanvas::CairoCanvas;
     bool beginTopFirst() override { return false; }
-    std::vector<std::unique_ptr<Canvas>> rowBands(int) override { return {}; }
+    std::vector<Canvas*> rowBands(int) override { return {}; }
 };
 
 // Counts the paints shared between threads.
 class BandCountingCanvas : public CairoCanvas {
   public:
     using CairoCanvas::CairoCanvas;
-    std::vector<std::unique_ptr<Canvas>> rowBands(int parts) override {
+    std::vector<Canvas*> rowBands(int parts) override {
         auto bands = CairoCanvas::rowBands(parts);
         shared += !bands.empty();
         return bands;

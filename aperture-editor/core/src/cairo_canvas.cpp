@@ -75,14 +75,21 @@ CairoCanvas::~CairoCanvas() {
     if (surface_) cairo_surface_destroy(surface_);
 }
 
-std::vector<std::unique_ptr<Canvas>> CairoCanvas::rowBands(int parts) {
-    std::vector<std::unique_ptr<Canvas>> bands;
+std::vector<Canvas*> CairoCanvas::rowBands(int parts) {
+    std::vector<Canvas*> bands;
     if (parts < 2 || h_ < parts || !cr_ || noting_ || xor_ || topFirst_) return bands;
-    for (int k = 0; k < parts; ++k) {
-        auto band =
-            std::unique_ptr<CairoCanvas>(new CairoCanvas(*this, h_ * k / parts, h_ * (k + 1) / parts));
+    if (bands_.size() != static_cast<std::size_t>(parts)) {
+        bands_.clear();
+        for (int k = 0; k < parts; ++k)
+            bands_.push_back(
+                std::unique_ptr<CairoCanvas>(new CairoCanvas(*this, h_ * k / parts, h_ * (k + 1) / parts)));
+    }
+    for (auto& band : bands_) {
+        band->setXor(false);
+        band->setNullBrush();
+        band->setPen(kWhite, 1, PenStyle::Solid);
         band->beginTopFirst();
-        bands.push_back(std::move(band));
+        bands.push_back(band.get());
     }
     return bands;
 }

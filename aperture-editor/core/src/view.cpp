@@ -595,7 +595,7 @@ void CLumbraView::paint() {
     // first, which each primitive drawing in one colour allows.
     const std::size_t work = order ? order->size() : (cullHidden ? n : 0);
     const unsigned threads = work >= 500 ? std::min(std::thread::hardware_concurrency(), 2u) : 1;
-    std::vector<std::unique_ptr<Canvas>> bands = threads > 1 ? c.rowBands(int(threads)) : decltype(bands){};
+    std::vector<Canvas*> bands = threads > 1 ? c.rowBands(int(threads)) : std::vector<Canvas*>{};
     const std::size_t parts = std::max<std::size_t>(bands.size(), 1);
     std::vector<std::int64_t> bandBottom(parts), bandTop(parts);
     for (std::size_t k = 0; k < parts; ++k) {

@@ -42,7 +42,7 @@ class CairoCanvas : public Canvas {
     bool beginTopFirst() override;
     bool endTopFirst() override;
     bool hidden(int left, int top, int right, int bottom) const override;
-    std::vector<std::unique_ptr<Canvas>> rowBands(int parts) override;
+    std::vector<Canvas*> rowBands(int parts) override;
 
     Rgb pixel(int x, int y) const;
     // The whole buffer, 32 bits a pixel (0x00RRGGBB), row after row.
@@ -117,6 +117,8 @@ class CairoCanvas : public Canvas {
     bool topFirst_ = false;
     bool topFirstBroken_ = false; // Cairo drew, ignoring the cover
     std::vector<std::uint64_t> cover_;
+    // The bands handed out last, kept so that their scratch and cover are not made afresh each paint.
+    std::vector<std::unique_ptr<CairoCanvas>> bands_;
     std::size_t coverWords_ = 0; // per row
     // Scratch of the rasterisers, kept to spare an allocation per shape.
     std::vector<long> runLo_, runHi_;

@@ -75,8 +75,9 @@ class Canvas {
 
     // Canvases over `parts` bands of this surface's rows, top to bottom, in the same coordinates: each
     // draws only its own rows, so that the bands can be drawn on from different threads at once. They
-    // draw topmost first only, and keep no picture. None when the surface cannot be split.
-    virtual std::vector<std::unique_ptr<Canvas>> rowBands(int /*parts*/) { return {}; }
+    // draw topmost first only, keep no picture, and belong to this surface (until the next call).
+    // None when the surface cannot be split.
+    virtual std::vector<Canvas*> rowBands(int /*parts*/) { return {}; }
 };
 
 // Records drawing calls so that they can be replayed (on a surface that keeps no picture, rubber bands
