@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <system_error>
 #include <thread>
 
 namespace lumbra {
@@ -631,20 +632,29 @@ void CLumbraView::paint() {
             std::vector<PixelPoint> scratch;
             done[k] = drawTopFirst(*bands[k], k, scratch);
         };
-        std::exception_ptr failure;
+        // Every thread is joined before anything it threw goes on.
+        std::vector<std::exception_ptr> failures(parts);
+        auto guarded = [&](std::size_t k) {
+            try {
+                drawBand(k);
+            } catch (...) {
+                failures[k] = std::current_exception();
+            }
+        };
         std::vector<std::thread> helpers;
-        for (std::size_t k = 1; k < bands.size(); ++k)
-            helpers.emplace_back([&, k] {
-                try {
-                    drawBand(k);
-                } catch (...) {
-                    failure = std::current_exception();
-                }
-            });
-        drawBand(0);
+        helpers.reserve(parts);
+        for (std::size_t k = 1; k < parts; ++k) {
+            try {
+                helpers.emplace_back(guarded, k);
+            } catch (const std::system_error&) {
+                guarded(k); // no thread to be had: this one draws the band
+            }
+        }
+        guarded(0);
         for (std::thread& t : helpers)
             t.join();
-        if (failure) std::rethrow_exception(failure);
+        for (const std::exception_ptr& f : failures)
+            if (f) std::rethrow_exception(f);
         drawn = std::all_of(done.begin(), done.end(), [](char d) { return d != 0; });
     } else if (c.beginTopFirst()) {
         drawn = drawTopFirst(c, 0, points_);
