@@ -460,8 +460,8 @@ void CairoCanvas::step(int x1, int y1, int x2, int y2) {
 // stepped pixel belongs to the line.
 bool CairoCanvas::clipToBuffer(int& x1, int& y1, int& x2, int& y2, bool& keepEnd) const {
     // The whole buffer's, also for a band: a line cut elsewhere would step through other pixels.
-    const double lo = -2, hix = w_ + 2, loy = -2, hiy = h_ + 2;
-    if (x1 >= lo && x1 <= hix && y1 >= loy && y1 <= hiy && x2 >= lo && x2 <= hix && y2 >= loy && y2 <= hiy)
+    const double lo = -2, hix = w_ + 2, hiy = h_ + 2;
+    if (x1 >= lo && x1 <= hix && y1 >= lo && y1 <= hiy && x2 >= lo && x2 <= hix && y2 >= lo && y2 <= hiy)
         return true;
     double dx = double(x2) - x1, dy = double(y2) - y1, t0 = 0, t1 = 1;
     auto edge = [&](double p, double q) {
@@ -476,7 +476,7 @@ bool CairoCanvas::clipToBuffer(int& x1, int& y1, int& x2, int& y2, bool& keepEnd
         }
         return true;
     };
-    if (!edge(-dx, x1 - lo) || !edge(dx, hix - x1) || !edge(-dy, y1 - loy) || !edge(dy, hiy - y1))
+    if (!edge(-dx, x1 - lo) || !edge(dx, hix - x1) || !edge(-dy, y1 - lo) || !edge(dy, hiy - y1))
         return false;
     int nx1 = static_cast<int>(std::lround(x1 + t0 * dx)), ny1 = static_cast<int>(std::lround(y1 + t0 * dy));
     int nx2 = static_cast<int>(std::lround(x1 + t1 * dx)), ny2 = static_cast<int>(std::lround(y1 + t1 * dy));

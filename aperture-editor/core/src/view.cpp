@@ -17,6 +17,12 @@ namespace {
 
 constexpr std::int64_t kPixelLimit = 1 << 22; // keeps far-away shapes inside what a rasteriser takes
 
+// Whether a box (not empty) reaches a rectangle of units; branch-free, as it runs for many boxes.
+inline bool reachesRect(const Box& b, std::int64_t left, std::int64_t bottom, std::int64_t right,
+                        std::int64_t top) {
+    return (b.lx <= b.hx) & (b.hx >= left) & (b.lx <= right) & (b.hy >= bottom) & (b.ly <= top);
+}
+
 std::int32_t clamp32(std::int64_t v) {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
 }
@@ -452,7 +458,7 @@ const std::vector<std::uint32_t>* CLumbraView::reachingInOrder(std::int64_t left
     if (cells * 4 > g.nx * g.ny) return nullptr;
     std::size_t lowWord = g.marks.size(), highWord = 0;
     auto mark = [&](std::uint32_t i, const Box& b) {
-        if (!((b.lx <= b.hx) & (b.hx >= left) & (b.lx <= right) & (b.hy >= bottom) & (b.ly <= top))) return;
+        if (!reachesRect(b, left, bottom, right, top)) return;
         g.marks[i / 64] |= std::uint64_t(1) << (i % 64);
         lowWord = std::min<std::size_t>(lowWord, i / 64);
         highWord = std::max<std::size_t>(highWord, i / 64 + 1);
@@ -539,9 +545,7 @@ void CLumbraView::paint() {
             pen.brushSet = true, pen.brush = colour;
         };
         if (!fillMode) bc.setNullBrush();
-        auto reaches = [&](const Box& b) {
-            return (b.lx <= b.hx) & (b.hx >= left) & (b.lx <= right) & (b.hy >= bottom) & (b.ly <= top);
-        };
+        auto reaches = [&](const Box& b) { return reachesRect(b, left, bottom, right, top); };
         // Whether everything the primitive may draw (see above) lies under what is drawn already.
         auto hiddenNow = [&](const Box& hb, const Box& db, bool drilled) {
             std::int64_t lx = db.lx, ly = db.ly, hx = db.hx, hy = db.hy;
@@ -610,9 +614,7 @@ void CLumbraView::paint() {
     auto gather = [&](std::size_t k) {
         std::vector<PaintItem>& items = paintItems_[k];
         items.clear();
-        auto reaches = [&](const Box& b) {
-            return b.lx <= b.hx && b.hy >= bandBottom[k] && b.ly <= bandTop[k];
-        };
+        auto reaches = [&](const Box& b) { return reachesRect(b, left, bandBottom[k], right, bandTop[k]); };
         for (std::uint32_t i : *order) {
             const Box &hb = hitBoxes[i], &db = definingBoxes[i];
             if (parts == 1 || reaches(hb) || reaches(db)) items.push_back({list[i].get(), hb, db});
