@@ -558,7 +558,7 @@ void CLumbraView::paint() {
             return bc.hidden(a.x - m, a.y - m, b.x + m + 1, b.y + m + 1);
         };
         auto drawOne = [&](const PrimitiveRecord* p, const Box& hb, const Box& db) {
-            if (cullHidden && !(reaches(hb) | reaches(db))) return;
+            if (cullHidden && !(reaches(hb) || reaches(db))) return;
             Rgb colour = colourFor(*p);
             if (!p->drilled() && hb.lx <= hb.hx && (double(hb.hx) - hb.lx) * scale < 1.0 &&
                 (double(hb.hy) - hb.ly) * scale < 1.0) {
