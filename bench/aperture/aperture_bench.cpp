@@ -97,6 +97,8 @@ bool gDense = false;
 int gZoomReps = 5;
 // Only the paints, of primitives made in memory (quicker runs when working on the drawing).
 bool gPaintOnly = false;
+// Only the zoomed-in paint (for profiling it, or counting its instructions under a simulator).
+bool gZoomOnly = false;
 
 void fill(ApertureRecord& a, long n, unsigned seed) {
     std::mt19937 rng(seed);
@@ -202,7 +204,7 @@ void run(long n, int reps, bool paint) {
     CLumbraView view(doc);
     view.attachCanvas(&canvas);
     view.zoomAll();
-    if (paint) {
+    if (paint && !gZoomOnly) {
         std::vector<Sample> v;
         for (int r = 0; r < 3; ++r)
             v.push_back(measure([&] { view.paint(); }));
@@ -225,6 +227,7 @@ void run(long n, int reps, bool paint) {
         int inView = view.selectWindow(Point{part.left, part.bottom}, Point{part.right, part.top}, -1);
         view.aperture().clearSelection();
         report("paint zoomed in to 1 %", median(v), 0, "(" + std::to_string(inView) + " wholly in view)");
+        if (gZoomOnly) return;
         // The same view with every primitive drawn, as before culling.
         view.cullHidden = false;
         v.clear();
@@ -321,6 +324,8 @@ int main(int argc, char** argv) {
             paint = false;
         else if (std::strcmp(argv[i], "--paint-only") == 0)
             gPaintOnly = true;
+        else if (std::strcmp(argv[i], "--zoom-only") == 0)
+            gPaintOnly = gZoomOnly = true;
         else if (std::strcmp(argv[i], "--dense") == 0)
             gDense = true;
         else if (std::strncmp(argv[i], "--zoom-reps=", 12) == 0)
