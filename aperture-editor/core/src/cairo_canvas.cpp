@@ -162,9 +162,12 @@ namespace {
         *p = value;
 }
 
-// Bits lo..hi (0 … 63) of a word.
-[[gnu::always_inline]] inline std::uint64_t bitRange(long lo, long hi) {
-    return (~std::uint64_t(0) << lo) & (~std::uint64_t(0) >> (63 - hi));
+// The bits of a word from bit x % 64 up, and up to bit x % 64.
+[[gnu::always_inline]] inline std::uint64_t bitsFrom(std::size_t x) {
+    return ~std::uint64_t(0) << (x % 64);
+}
+[[gnu::always_inline]] inline std::uint64_t bitsUpTo(std::size_t x) {
+    return ~std::uint64_t(0) >> (63 - x % 64);
 }
 
 } // namespace
@@ -172,20 +175,24 @@ namespace {
 // The pixels of the span not covered yet, run by run; they are covered from now on.
 void CairoCanvas::coveredSpan(int y, long x0, long x1, std::uint32_t value) {
     if (noting_) note(y, x0, x1);
-    std::uint64_t* cover = cover_.data() + static_cast<std::size_t>(y) * coverWords_;
+    // Clipped to the row already: unsigned, the word and bit are a shift and a mask.
+    const auto a = static_cast<std::size_t>(x0), b = static_cast<std::size_t>(x1);
+    std::uint64_t* const cover = cover_.data() + static_cast<std::size_t>(y) * coverWords_;
     std::uint32_t* const pixels = row(y);
-    for (long w = x0 / 64; w <= x1 / 64; ++w) {
-        std::uint64_t todo = bitRange(w == x0 / 64 ? x0 % 64 : 0, w == x1 / 64 ? x1 % 64 : 63) & ~cover[w];
-        if (!todo) continue;
+    const std::size_t last = b / 64;
+    std::uint64_t want = bitsFrom(a);
+    for (std::size_t w = a / 64;; ++w, want = ~std::uint64_t(0)) {
+        if (w == last) want &= bitsUpTo(b);
+        std::uint64_t todo = want & ~cover[w];
         cover[w] |= todo;
         while (todo) {
-            const int from = __builtin_ctzll(todo);
-            const std::uint64_t rest = ~(todo >> from);
-            const int length = rest ? __builtin_ctzll(rest) : 64 - from;
-            std::uint32_t* const at = pixels + w * 64 + from;
-            fillRun(at, at + length, value);
-            todo &= length + from >= 64 ? 0 : ~std::uint64_t(0) << (from + length);
+            // The lowest run of set bits: adding its lowest bit carries through it.
+            const std::uint64_t run = todo & ~(todo + (todo & (~todo + 1)));
+            todo ^= run;
+            std::uint32_t* const at = pixels + w * 64;
+            fillRun(at + __builtin_ctzll(run), at + 64 - __builtin_clzll(run), value);
         }
+        if (w == last) return;
     }
 }
 
@@ -193,12 +200,13 @@ bool CairoCanvas::rowHidden(long y, long lo, long hi) const {
     lo = std::max(lo, 0L);
     hi = std::min(hi, long(w_) - 1);
     if (y < top_ || y >= bottom_ || lo > hi) return true;
-    const std::uint64_t* cover = cover_.data() + static_cast<std::size_t>(y) * coverWords_;
-    for (long w = lo / 64; w <= hi / 64; ++w) {
-        const std::uint64_t want = bitRange(w == lo / 64 ? lo % 64 : 0, w == hi / 64 ? hi % 64 : 63);
-        if ((cover[w] & want) != want) return false;
-    }
-    return true;
+    const auto a = static_cast<std::size_t>(lo), b = static_cast<std::size_t>(hi);
+    const std::uint64_t* const cover = cover_.data() + static_cast<std::size_t>(y) * coverWords_;
+    const std::size_t last = b / 64;
+    std::uint64_t want = bitsFrom(a);
+    for (std::size_t w = a / 64; w < last; ++w, want = ~std::uint64_t(0))
+        if (want & ~cover[w]) return false;
+    return !(want & bitsUpTo(b) & ~cover[last]);
 }
 
 bool CairoCanvas::beginTopFirst() {
@@ -342,48 +350,55 @@ void CairoCanvas::fillPolygon(const std::vector<PixelPoint>& points, std::uint32
     for (std::size_t k = 1; k < edges_.size(); ++k) // by top row; few edges: insertion sort
         for (std::size_t j = k; j > 0 && edges_[j].top < edges_[j - 1].top; --j)
             std::swap(edges_[j], edges_[j - 1]);
+    // The active edges are kept in the order of their crossings with the current row. That order
+    // changes only where edges cross, so each row's sort finds it nearly sorted, and the branches of
+    // the sort and of the winding walk repeat from row to row.
     active_.clear();
     std::size_t next = 0;
     const int y0 = std::max(top, top_), y1 = std::min(bottom - 1, bottom_ - 1);
-    for (int y = y0; y <= y1; ++y) {
+    for (int y = y0; y <= y1;) {
         while (next < edges_.size() && edges_[next].top <= y) {
             if (edges_[next].bottom > y) active_.push_back(next);
             ++next;
         }
         std::erase_if(active_, [&](std::size_t e) { return edges_[e].bottom <= y; });
+        // The rows up to the next change of the active edges.
+        int last = y1;
+        if (next < edges_.size()) last = std::min(last, edges_[next].top - 1);
+        for (std::size_t e : active_)
+            last = std::min(last, edges_[e].bottom - 1);
         if (active_.size() == 2) {
-            // The usual stretch of a convex shape: one run a row between the same two edges, until
-            // either ends or another edge starts.
+            // The usual stretch of a convex shape: one run a row between the same two edges.
             const Edge &a = edges_[active_[0]], &b = edges_[active_[1]];
-            int last = std::min({a.bottom - 1, b.bottom - 1, y1});
-            if (next < edges_.size()) last = std::min(last, edges_[next].top - 1);
             for (; y <= last; ++y) {
                 double xa = a.x + a.slope * double(y - a.top), xb = b.x + b.slope * double(y - b.top);
                 span(y, ceilColumn(std::min(xa, xb), w_), ceilColumn(std::max(xa, xb), w_) - 1, value);
             }
-            --y; // the loop's step brings it to the next row to look at
             continue;
         }
-        if (topFirst_ && rowHidden(y, leftmost, rightmost)) continue;
-        crossings_.clear();
-        for (std::size_t e : active_) {
-            const Edge& g = edges_[e];
-            crossings_.emplace_back(g.x + g.slope * double(y - g.top), g.dir);
-        }
-        // Few crossings a row: insertion sort.
-        for (std::size_t k = 1; k < crossings_.size(); ++k)
-            for (std::size_t j = k; j > 0 && crossings_[j].first < crossings_[j - 1].first; --j)
-                std::swap(crossings_[j], crossings_[j - 1]);
-        int winding = 0;
-        double from = 0;
-        for (const auto& [x, dir] : crossings_) {
-            int before = winding;
-            winding += dir;
-            if (before == 0 && winding != 0) {
-                from = x;
-            } else if (before != 0 && winding == 0) {
-                // Centres from the entering crossing (included) to the leaving one (excluded).
-                span(y, ceilColumn(from, w_), ceilColumn(x, w_) - 1, value);
+        for (; y <= last; ++y) {
+            if (topFirst_ && rowHidden(y, leftmost, rightmost)) continue;
+            crossings_.resize(active_.size());
+            for (std::size_t k = 0; k < active_.size(); ++k) {
+                const Edge& g = edges_[active_[k]];
+                crossings_[k] = {g.x + g.slope * double(y - g.top), g.dir};
+            }
+            for (std::size_t k = 1; k < crossings_.size(); ++k)
+                for (std::size_t j = k; j > 0 && crossings_[j].first < crossings_[j - 1].first; --j) {
+                    std::swap(crossings_[j], crossings_[j - 1]);
+                    std::swap(active_[j], active_[j - 1]);
+                }
+            int winding = 0;
+            double from = 0;
+            for (const auto& [x, dir] : crossings_) {
+                int before = winding;
+                winding += dir;
+                if (before == 0 && winding != 0) {
+                    from = x;
+                } else if (before != 0 && winding == 0) {
+                    // Centres from the entering crossing (included) to the leaving one (excluded).
+                    span(y, ceilColumn(from, w_), ceilColumn(x, w_) - 1, value);
+                }
             }
         }
     }
@@ -541,8 +556,22 @@ void CairoCanvas::arc(int left, int top, int right, int bottom, int xs, int ys, 
     };
     const double endSlope = ey != 0 ? ex / ey : 0, startSlope = sy != 0 ? sx / sy : 0;
     const std::uint32_t value = word(pen_);
-    const long y0 = std::max(static_cast<long>(std::ceil(cy - outer - 0.5)), long(top_));
-    const long y1 = std::min(static_cast<long>(std::floor(cy + outer - 0.5)), long(bottom_) - 1);
+    // The rows the shape can reach: the outer circle's, or, where the sector holds neither the top nor
+    // the bottom of the circle, the rows of the round ends (which cover the ends of the ring), with a
+    // row to spare for rounding.
+    double reachTop = cy - outer, reachBottom = cy + outer;
+    if (!whole) {
+        // Whether the sector holds the direction (0, uy): after the end radial and before the start one.
+        auto holds = [&](double uy) {
+            const bool afterEnd = ex * uy >= 0, beforeStart = -sx * uy >= 0;
+            return withinHalfTurn ? afterEnd && beforeStart : afterEnd || beforeStart;
+        };
+        if (!holds(-1)) reachTop = std::min(cy + capY[0], cy + capY[1]) - half - 1;
+        if (!holds(1)) reachBottom = std::max(cy + capY[0], cy + capY[1]) + half + 1;
+    }
+    const long y0 = std::max(static_cast<long>(std::ceil(std::max(reachTop, cy - outer) - 0.5)), long(top_));
+    const long y1 =
+        std::min(static_cast<long>(std::floor(std::min(reachBottom, cy + outer) - 0.5)), long(bottom_) - 1);
     if (y0 > y1) return;
     // The half widths of both circles for every row first: the square roots then overlap instead of
     // each waiting on the previous row's drawing.
@@ -594,6 +623,12 @@ void CairoCanvas::arc(int left, int top, int right, int bottom, int xs, int ys, 
                 double hc = std::sqrt(c);
                 add({ceilColumn(cx + capX[k] - hc - 0.5, w_), floorColumn(cx + capX[k] + hc - 0.5, w_)});
             }
+        }
+        if (n == 1 || (n == 2 && runs[0].hi + 1 < runs[1].lo)) {
+            // Most rows: one run, or the ring's two in order and apart.
+            for (int k = 0; k < n; ++k)
+                span(int(y), runs[k].lo, runs[k].hi, value);
+            continue;
         }
         for (int k = 1; k < n; ++k) // a handful: insertion sort
             for (int j = k; j > 0 && runs[j].lo < runs[j - 1].lo; --j)
