@@ -2,8 +2,11 @@
 
 #include "lumbra/units.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <mutex>
 #include <unordered_set>
 
@@ -143,6 +146,28 @@ Box definingBox(const PrimitiveRecord& p) {
 }
 
 namespace {
+constexpr std::size_t kHugePage = std::size_t(2) << 20;
+} // namespace
+
+void* allocateLarge(std::size_t bytes) {
+    if (bytes < 2 * kHugePage) return ::operator new(bytes);
+    const std::size_t whole = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+    if (whole < bytes) throw std::bad_alloc();
+    void* p = std::aligned_alloc(kHugePage, whole);
+    if (!p) throw std::bad_alloc();
+    // Only advice: without huge pages the memory is as good.
+    ::madvise(p, whole, MADV_HUGEPAGE);
+    return p;
+}
+
+void freeLarge(void* p, std::size_t bytes) noexcept {
+    if (bytes < 2 * kHugePage)
+        ::operator delete(p);
+    else
+        std::free(p);
+}
+
+namespace {
 
 #if defined(__SANITIZE_ADDRESS__)
 #define LUMBRA_RECORD_POOL 0 // every record its own allocation, so the sanitizer sees each one
@@ -183,14 +208,15 @@ class RecordPool {
     struct Slot {
         Slot* next;
     };
-    static constexpr std::size_t kPerBlock = 4096;
+    // Two huge pages a block.
+    static constexpr std::size_t kBlockBytes = std::size_t(4) << 20;
     static std::vector<char*>& blocks() {
         static auto* all = new std::vector<char*>;
         return *all;
     }
     void grow() {
-        std::size_t bytes = kPerBlock * sizeof(PrimitiveRecord);
-        auto* block = static_cast<char*>(::operator new(bytes));
+        auto* block = static_cast<char*>(allocateLarge(kBlockBytes));
+        const std::size_t bytes = kBlockBytes / sizeof(PrimitiveRecord) * sizeof(PrimitiveRecord);
         {
             static std::mutex m;
             std::lock_guard<std::mutex> lock(m);
@@ -275,7 +301,7 @@ long ApertureRecord::indexOf(const PrimitiveRecord* p) const {
     return -1;
 }
 
-const std::vector<Box>& ApertureRecord::hitBoxes() const {
+const BoxList& ApertureRecord::hitBoxes() const {
     if (!boxesValid_) {
         hitBoxes_.resize(list_.size());
         definingBoxes_.resize(list_.size());
@@ -288,7 +314,7 @@ const std::vector<Box>& ApertureRecord::hitBoxes() const {
     return hitBoxes_;
 }
 
-const std::vector<Box>& ApertureRecord::definingBoxes() const {
+const BoxList& ApertureRecord::definingBoxes() const {
     hitBoxes();
     return definingBoxes_;
 }

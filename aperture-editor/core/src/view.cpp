@@ -55,7 +55,7 @@ struct CLumbraView::PaintGrid {
     std::vector<std::uint64_t> marks; // one bit a primitive: what to draw, read back in list order
     std::vector<std::uint32_t> order;
 
-    void build(const std::vector<Box>& hit, const std::vector<Box>& pts) {
+    void build(const BoxList& hit, const BoxList& pts) {
         const std::size_t n = hit.size();
         auto hull = [&](std::size_t i) {
             const Box &a = hit[i], &b = pts[i];
@@ -499,8 +499,8 @@ void CLumbraView::paint() {
     // the drill cross, pen widths and rounding: one that reaches the client area with neither is left
     // out, so a zoomed-in view of a large aperture draws only what shows.
     const ApertureRecord& ap = aperture();
-    const std::vector<Box>& hitBoxes = ap.hitBoxes();
-    const std::vector<Box>& definingBoxes = ap.definingBoxes();
+    const BoxList& hitBoxes = ap.hitBoxes();
+    const BoxList& definingBoxes = ap.definingBoxes();
     const double unitsPerPixel = scale > 0 ? 1.0 / scale : 1.0;
     const auto margin = static_cast<std::int64_t>(std::ceil(16.0 * unitsPerPixel)) + 2;
     // The units of a row's top edge, with the margin above (or below) it.
@@ -588,7 +588,12 @@ void CLumbraView::paint() {
         const std::size_t count = items->size();
         auto nth = [&](std::size_t k) -> const PaintItem& { return (*items)[topFirst ? count - 1 - k : k]; };
         for (std::size_t k = 0; k < count; ++k) {
-            if (k + 24 < count) __builtin_prefetch(nth(k + 24).p);
+            if (k + 24 < count) {
+                // A record may straddle two cache lines.
+                const auto* ahead = reinterpret_cast<const char*>(nth(k + 24).p);
+                __builtin_prefetch(ahead);
+                __builtin_prefetch(ahead + sizeof(PrimitiveRecord) - 1);
+            }
             if (k + 12 < count && nth(k + 12).p->type == AP_POLYGON)
                 __builtin_prefetch(nth(k + 12).p->vertices.data());
             const PaintItem& item = nth(k);
@@ -615,7 +620,16 @@ void CLumbraView::paint() {
         std::vector<PaintItem>& items = paintItems_[k];
         items.clear();
         auto reaches = [&](const Box& b) { return reachesRect(b, left, bandBottom[k], right, bandTop[k]); };
-        for (std::uint32_t i : *order) {
+        // The boxes lie far apart in a large aperture: they are fetched a few ahead.
+        const std::uint32_t* const ids = order->data();
+        const std::size_t count = order->size();
+        for (std::size_t j = 0; j < count; ++j) {
+            if (j + 16 < count) {
+                __builtin_prefetch(&hitBoxes[ids[j + 16]]);
+                __builtin_prefetch(&definingBoxes[ids[j + 16]]);
+                __builtin_prefetch(&list[ids[j + 16]]);
+            }
+            const std::uint32_t i = ids[j];
             const Box &hb = hitBoxes[i], &db = definingBoxes[i];
             if (parts == 1 || reaches(hb) || reaches(db)) items.push_back({list[i].get(), hb, db});
         }
@@ -1064,7 +1078,7 @@ int CLumbraView::selectWindow(Point a, Point b, int toolFilter) {
     // A defining-point box inside the window is exactly "every defining point inside". The boxes sit
     // in one array: the indices of those inside are gathered first without a branch (most boxes fail,
     // in no order a predictor could learn), then only those members are visited.
-    const std::vector<Box>& boxes = ap.definingBoxes();
+    const BoxList& boxes = ap.definingBoxes();
     const std::size_t n = boxes.size();
     std::vector<PrimitiveRecord*> members;
     std::uint32_t inside[512]; // a chunk's worth, kept in the first-level cache

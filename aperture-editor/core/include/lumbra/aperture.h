@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -58,7 +60,27 @@ struct PrimitiveRecord {
     static void operator delete(void* p, std::size_t size) noexcept;
 };
 
-using PrimitiveList = std::vector<std::unique_ptr<PrimitiveRecord>>;
+// Memory for the records and per-primitive arrays of an aperture. A million primitives span thousands
+// of ordinary pages, and a zoomed-in paint or a pick reaches into them far apart: on huge pages, where
+// the system gives them, such lookups seldom miss the processor's address cache. Small requests are
+// plain heap allocations.
+void* allocateLarge(std::size_t bytes);
+void freeLarge(void* p, std::size_t bytes) noexcept;
+
+template <class T> struct LargeAllocator {
+    using value_type = T;
+    LargeAllocator() = default;
+    template <class U> LargeAllocator(const LargeAllocator<U>&) noexcept {}
+    T* allocate(std::size_t n) {
+        if (n > std::numeric_limits<std::size_t>::max() / sizeof(T)) throw std::bad_array_new_length();
+        return static_cast<T*>(allocateLarge(n * sizeof(T)));
+    }
+    void deallocate(T* p, std::size_t n) noexcept { freeLarge(p, n * sizeof(T)); }
+    template <class U> bool operator==(const LargeAllocator<U>&) const noexcept { return true; }
+};
+
+using PrimitiveList =
+    std::vector<std::unique_ptr<PrimitiveRecord>, LargeAllocator<std::unique_ptr<PrimitiveRecord>>>;
 
 // An inclusive rectangle in units for the pick and window scans; lx > hx marks one that matches nothing.
 struct Box {
@@ -66,6 +88,7 @@ struct Box {
     bool holds(Point p) const { return p.x >= lx && p.x <= hx && p.y >= ly && p.y <= hy; }
     friend bool operator==(const Box&, const Box&) = default;
 };
+using BoxList = std::vector<Box, LargeAllocator<Box>>;
 
 // Holds every point the exact hit test of the primitive can accept (a little more is harmless).
 Box hitBox(const PrimitiveRecord& p);
@@ -109,8 +132,8 @@ class ApertureRecord {
     // Boxes of the list members, in list order, for scans that test the exact shape of candidates
     // only. Kept beside the list, as is the extent; a member changed in place other than through
     // retool needs invalidateBoxes().
-    const std::vector<Box>& hitBoxes() const;
-    const std::vector<Box>& definingBoxes() const;
+    const BoxList& hitBoxes() const;
+    const BoxList& definingBoxes() const;
     void invalidateBoxes() {
         boxesValid_ = false;
         extentValid_ = false;
@@ -170,7 +193,7 @@ class ApertureRecord {
     mutable PrimitiveList selectionCopies_;
     mutable bool copiesValid_ = true;
     int selectionCount_ = 0;
-    mutable std::vector<Box> hitBoxes_, definingBoxes_;
+    mutable BoxList hitBoxes_, definingBoxes_;
     mutable bool boxesValid_ = true;
     // The extent (extentUnits), kept under the same rule as the boxes.
     mutable std::int64_t extentX_ = 0, extentY_ = 0;
