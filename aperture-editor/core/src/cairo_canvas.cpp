@@ -455,20 +455,41 @@ void CairoCanvas::step(int x1, int y1, int x2, int y2) {
     bool keepEnd = false;
     if (!clipToBuffer(x1, y1, x2, y2, keepEnd)) return;
     const std::uint32_t value = word(pen_);
-    long dx = std::labs(long(x2) - x1), dy = -std::labs(long(y2) - y1);
-    int sx = x1 < x2 ? 1 : -1, sy = y1 < y2 ? 1 : -1;
+    const long dx = std::labs(long(x2) - x1), dy = -std::labs(long(y2) - y1);
+    const int sx = x1 < x2 ? 1 : -1, sy = y1 < y2 ? 1 : -1;
+    // Each step moves along the longer axis, so there are as many steps as its length.
+    const long steps = std::max(dx, -dy);
     long err = dx + dy;
     int x = x1, y = y1;
-    for (;;) {
-        if (x == x2 && y == y2) {
-            if (keepEnd) plot(x, y, value);
-            break;
+    // Without branches: which axes a step moves along is as good as random on a slanted line.
+    auto advance = [&] {
+        const long e2 = 2 * err;
+        const long alongX = -long(e2 >= dy), alongY = -long(e2 <= dx);
+        err += (dy & alongX) + (dx & alongY);
+        x += sx & int(alongX);
+        y += sy & int(alongY);
+    };
+    auto inside = [&] {
+        return static_cast<unsigned>(x) < static_cast<unsigned>(w_) && y >= top_ && y < bottom_;
+    };
+    if (topFirst_ && !noting_ && !xor_) {
+        for (long k = 0; k < steps; ++k, advance()) {
+            if (!inside()) continue;
+            const auto column = static_cast<unsigned>(x);
+            std::uint64_t& m = cover_[static_cast<std::size_t>(y) * coverWords_ + column / 64];
+            const std::uint64_t bit = std::uint64_t(1) << (column % 64);
+            if (m & bit) continue; // covered: the pixel is not even read
+            m |= bit;
+            row(y)[x] = value;
         }
-        plot(x, y, value);
-        long e2 = 2 * err;
-        if (e2 >= dy) err += dy, x += sx;
-        if (e2 <= dx) err += dx, y += sy;
+    } else if (!topFirst_ && !noting_ && !xor_) {
+        for (long k = 0; k < steps; ++k, advance())
+            if (inside()) row(y)[x] = value;
+    } else {
+        for (long k = 0; k < steps; ++k, advance())
+            plot(x, y, value);
     }
+    if (keepEnd) plot(x, y, value);
 }
 
 // Liang-Barsky clipping to the buffer and a margin. keepEnd: the true end was cut off, so the last
