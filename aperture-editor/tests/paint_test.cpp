@@ -278,7 +278,7 @@ TEST_F(Paint, TopmostFirstAndInThreadsGivesThePictureOfDrawingInOrder) {
     scatter();
     InOrderCanvas inOrder(200, 200);
     BandCountingCanvas fast(200, 200);
-    int differing = 0, lit = 0;
+    int differing = 0, lit = 0, keptDiffering = 0, restoredByRepaint = 0;
     for (Point centre : {P(0, 0), P(150, -120)})
         for (int fill : {1, 0})
             for (int zoom : {1, 8, 40}) {
@@ -288,6 +288,15 @@ TEST_F(Paint, TopmostFirstAndInThreadsGivesThePictureOfDrawingInOrder) {
                 view.attachCanvas(&fast);
                 view.window = w;
                 view.redraw();
+                // The frame the bands kept, each its own rows, takes a highlight off whole.
+                const std::vector<std::uint32_t> painted = fast.pixels();
+                const int paints = fast.shared;
+                view.selectWindow(P(-999, -999), P(999, 999), -1);
+                view.highlightSelection();
+                view.restoreFrame();
+                view.aperture().clearSelection();
+                keptDiffering += fast.pixels() != painted;
+                restoredByRepaint += fast.shared != paints;
                 view.attachCanvas(&inOrder);
                 view.window = w;
                 view.redraw();
@@ -299,6 +308,8 @@ TEST_F(Paint, TopmostFirstAndInThreadsGivesThePictureOfDrawingInOrder) {
             }
     view.attachCanvas(&canvas);
     EXPECT_EQ(differing, 0);
+    EXPECT_EQ(keptDiffering, 0);
+    EXPECT_EQ(restoredByRepaint, 0);
     EXPECT_GT(lit, 40000);
     if (std::thread::hardware_concurrency() > 1) {
         EXPECT_GT(fast.shared, 0) << "no paint was shared";

@@ -66,9 +66,9 @@ CairoCanvas::CairoCanvas(int width, int height)
     fillRect(0, 0, w_, h_, kBlack);
 }
 
-CairoCanvas::CairoCanvas(const CairoCanvas& whole, int top, int bottom)
+CairoCanvas::CairoCanvas(CairoCanvas& whole, int top, int bottom)
     : w_(whole.w_), h_(whole.h_), top_(top), bottom_(bottom), surface_(nullptr), cr_(nullptr),
-      data_(whole.data_), stride_(whole.stride_) {}
+      data_(whole.data_), stride_(whole.stride_), whole_(&whole) {}
 
 CairoCanvas::~CairoCanvas() {
     if (cr_) cairo_destroy(cr_);
@@ -84,6 +84,10 @@ std::vector<Canvas*> CairoCanvas::rowBands(int parts) {
             bands_.push_back(
                 std::unique_ptr<CairoCanvas>(new CairoCanvas(*this, h_ * k / parts, h_ * (k + 1) / parts)));
     }
+    // Room for the kept picture now, so that each band can store its rows there from its thread.
+    background_.resize(static_cast<std::size_t>(stride_) * h_);
+    bandsKept_ = 0;
+    bandsHandedOut_ = true;
     for (auto& band : bands_) {
         band->setXor(false);
         band->setNullBrush();
@@ -674,7 +678,29 @@ void CairoCanvas::setPixel(int x, int y, Rgb colour) {
     plot(x, y, word(colour));
 }
 
+bool CairoCanvas::keptByBands() {
+    const bool whole = bandsHandedOut_ && bandsKept_ == static_cast<int>(bands_.size()) &&
+                       background_.size() == static_cast<std::size_t>(stride_) * h_;
+    bandsHandedOut_ = false;
+    bandsKept_ = 0;
+    if (!whole) return false;
+    ownUnderlay_ = false;
+    forgetNotes();
+    return true;
+}
+
 bool CairoCanvas::keepBackground() {
+    if (whole_) {
+        // A band: its rows, into the surface's picture (sized when the bands were handed out).
+        if (whole_->background_.size() != static_cast<std::size_t>(stride_) * h_) return false;
+        const std::ptrdiff_t from = static_cast<std::ptrdiff_t>(top_) * stride_;
+        std::memcpy(whole_->background_.data() + from, data_ + from,
+                    static_cast<std::size_t>(bottom_ - top_) * static_cast<std::size_t>(stride_) *
+                        sizeof(std::uint32_t));
+        ++whole_->bandsKept_;
+        return true;
+    }
+    bandsHandedOut_ = false;
     background_.resize(static_cast<std::size_t>(stride_) * h_);
     std::memcpy(background_.data(), data_, background_.size() * sizeof(std::uint32_t));
     ownUnderlay_ = false;

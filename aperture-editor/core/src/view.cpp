@@ -641,12 +641,23 @@ void CLumbraView::paint() {
         bc.fillRect(0, 0, c.width(), c.height(), kBlack);
         return bc.endTopFirst();
     };
+    // The origin's marker, over the primitives.
+    auto drawMarker = [&](Canvas& on) {
+        on.setPen(kWhite, 1, PenStyle::Solid);
+        on.line(origin.x - 10, origin.y + 10, origin.x + 10, origin.y - 10);
+        on.line(origin.x - 10, origin.y - 10, origin.x + 10, origin.y + 10);
+    };
     bool drawn = false;
     if (!bands.empty()) {
         std::vector<char> done(parts, 0);
         auto drawBand = [&](std::size_t k) {
             std::vector<PixelPoint> scratch;
             done[k] = drawTopFirst(*bands[k], k, scratch);
+            // The marker and the band's rows of the kept frame too, while the other band draws on.
+            if (done[k]) {
+                drawMarker(*bands[k]);
+                bands[k]->keepBackground();
+            }
         };
         // Every thread is joined before anything it threw goes on.
         std::vector<std::exception_ptr> failures(parts);
@@ -681,13 +692,15 @@ void CLumbraView::paint() {
         drawOn(c, bandBottom.back(), bandTop.front(), false, order && parts == 1 ? gather(0) : nullptr,
                points_);
     }
-    c.setPen(kWhite, 1, PenStyle::Solid);
-    c.line(origin.x - 10, origin.y + 10, origin.x + 10, origin.y - 10);
-    c.line(origin.x - 10, origin.y - 10, origin.x + 10, origin.y + 10);
+    const bool byBands = drawn && !bands.empty();
+    if (byBands)
+        c.setPen(kWhite, 1, PenStyle::Solid);
+    else
+        drawMarker(c);
     // The frame is kept before any XOR overlay is drawn on it (so the marker lies under the rubber
     // bands): taking the overlays off is then one copy.
     keptFrame_.reset();
-    if (c.keepBackground()) keptFrame_ = frameKey();
+    if ((byBands && c.keptByBands()) || c.keepBackground()) keptFrame_ = frameKey();
     bands_.redraw(&c, 0, 0, RubberBandStack::Recompute);
     updateScrollBars();
 }

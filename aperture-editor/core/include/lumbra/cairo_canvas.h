@@ -7,6 +7,7 @@
 #include "lumbra/canvas.h"
 
 #include <algorithm>
+#include <atomic>
 #include <string>
 
 typedef struct _cairo cairo_t;
@@ -43,6 +44,7 @@ class CairoCanvas : public Canvas {
     bool endTopFirst() override;
     bool hidden(int left, int top, int right, int bottom) const override;
     std::vector<Canvas*> rowBands(int parts) override;
+    bool keptByBands() override;
 
     Rgb pixel(int x, int y) const;
     // The whole buffer, 32 bits a pixel (0x00RRGGBB), row after row.
@@ -52,7 +54,7 @@ class CairoCanvas : public Canvas {
 
   private:
     // A band of rows top..bottom - 1 of another canvas's buffer: no Cairo surface of its own.
-    CairoCanvas(const CairoCanvas& whole, int top, int bottom);
+    CairoCanvas(CairoCanvas& whole, int top, int bottom);
 
     std::uint32_t* row(int y) const { return data_ + static_cast<std::ptrdiff_t>(y) * stride_; }
     void plot(int x, int y, std::uint32_t value) { // honours XOR
@@ -119,6 +121,9 @@ class CairoCanvas : public Canvas {
     std::vector<std::uint64_t> cover_;
     // The bands handed out last, kept so that their scratch and cover are not made afresh each paint.
     std::vector<std::unique_ptr<CairoCanvas>> bands_;
+    CairoCanvas* whole_ = nullptr;  // of a band: the surface it belongs to
+    std::atomic<int> bandsKept_{0}; // bands whose rows are in the kept picture
+    bool bandsHandedOut_ = false;
     std::size_t coverWords_ = 0; // per row
     // Scratch of the rasterisers, kept to spare an allocation per shape.
     std::vector<long> runLo_, runHi_;

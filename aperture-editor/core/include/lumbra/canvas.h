@@ -78,6 +78,10 @@ class Canvas {
     // draw topmost first only, keep no picture, and belong to this surface (until the next call).
     // None when the surface cannot be split.
     virtual std::vector<Canvas*> rowBands(int /*parts*/) { return {}; }
+    // A band's keepBackground() stores its own rows in the surface's kept picture, from the band's
+    // thread. Once every band of the last rowBands() has, keptByBands() makes that the surface's kept
+    // picture without copying it again; false: it is not whole, and keepBackground() must copy it.
+    virtual bool keptByBands() { return false; }
 };
 
 // Records drawing calls so that they can be replayed (on a surface that keeps no picture, rubber bands
