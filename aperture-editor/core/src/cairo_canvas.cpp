@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <type_traits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -132,7 +133,7 @@ void CairoCanvas::cairoEnd() {
     cairo_surface_flush(surface_);
 }
 
-void CairoCanvas::span(int y, long x0, long x1, std::uint32_t value) {
+[[gnu::always_inline]] inline void CairoCanvas::span(int y, long x0, long x1, std::uint32_t value) {
     if (y < top_ || y >= bottom_) return;
     x0 = std::max(x0, 0L);
     x1 = std::min(x1, long(w_) - 1);
@@ -177,7 +178,7 @@ namespace {
 } // namespace
 
 // The pixels of the span not covered yet, run by run; they are covered from now on.
-void CairoCanvas::coveredSpan(int y, long x0, long x1, std::uint32_t value) {
+[[gnu::always_inline]] inline void CairoCanvas::coveredSpan(int y, long x0, long x1, std::uint32_t value) {
     if (noting_) note(y, x0, x1);
     // Clipped to the row already: unsigned, the word and bit are a shift and a mask.
     const auto a = static_cast<std::size_t>(x0), b = static_cast<std::size_t>(x1);
@@ -200,7 +201,7 @@ void CairoCanvas::coveredSpan(int y, long x0, long x1, std::uint32_t value) {
     }
 }
 
-bool CairoCanvas::rowHidden(long y, long lo, long hi) const {
+[[gnu::always_inline]] inline bool CairoCanvas::rowHidden(long y, long lo, long hi) const {
     lo = std::max(lo, 0L);
     hi = std::min(hi, long(w_) - 1);
     if (y < top_ || y >= bottom_ || lo > hi) return true;
@@ -476,9 +477,12 @@ void CairoCanvas::step(int x1, int y1, int x2, int y2) {
     auto inside = [&] {
         return static_cast<unsigned>(x) < static_cast<unsigned>(w_) && y >= top_ && y < bottom_;
     };
-    if (topFirst_ && !noting_ && !xor_) {
+    // A line within the rows and columns drawn on (the usual case) needs no test a pixel.
+    const bool within = std::min(x1, x2) >= 0 && std::max(x1, x2) < w_ && std::min(y1, y2) >= top_ &&
+                        std::max(y1, y2) < bottom_;
+    auto topmostFirst = [&](auto test) {
         for (long k = 0; k < steps; ++k, advance()) {
-            if (!inside()) continue;
+            if (decltype(test)::value && !inside()) continue;
             const auto column = static_cast<unsigned>(x);
             std::uint64_t& m = cover_[static_cast<std::size_t>(y) * coverWords_ + column / 64];
             const std::uint64_t bit = std::uint64_t(1) << (column % 64);
@@ -486,9 +490,15 @@ void CairoCanvas::step(int x1, int y1, int x2, int y2) {
             m |= bit;
             row(y)[x] = value;
         }
-    } else if (!topFirst_ && !noting_ && !xor_) {
+    };
+    auto inOrder = [&](auto test) {
         for (long k = 0; k < steps; ++k, advance())
-            if (inside()) row(y)[x] = value;
+            if (!decltype(test)::value || inside()) row(y)[x] = value;
+    };
+    if (topFirst_ && !noting_ && !xor_) {
+        within ? topmostFirst(std::false_type{}) : topmostFirst(std::true_type{});
+    } else if (!topFirst_ && !noting_ && !xor_) {
+        within ? inOrder(std::false_type{}) : inOrder(std::true_type{});
     } else {
         for (long k = 0; k < steps; ++k, advance())
             plot(x, y, value);
