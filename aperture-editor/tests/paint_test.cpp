@@ -339,6 +339,48 @@ TEST(CairoCanvasTopFirst, LaterShapesGoUnderAndAShapeIgnoringTheCoverIsReported)
     EXPECT_FALSE(c.endTopFirst());
 }
 
+TEST(CairoCanvasTopFirst, ManyColoursAndPartlyDrawnRowsGiveThePictureOfDrawingInOrder) {
+    // Seven colours (more than are marked at once before pixels are written), shapes of every kind,
+    // some reaching off the surface, and no background laid: rows end partly drawn.
+    struct Shape {
+        int kind, x, y, s;
+        Rgb colour;
+    };
+    std::mt19937 rng(5);
+    std::vector<Shape> shapes;
+    for (int i = 0; i < 400; ++i)
+        shapes.push_back({int(rng() % 4), int(rng() % 140) - 10, int(rng() % 110) - 10, 2 + int(rng() % 30),
+                          Rgb{std::uint8_t(40 * (i % 7)), 0, std::uint8_t(255 - 30 * (i % 7))}});
+    auto draw = [](Canvas& c, const Shape& s) {
+        c.setPen(s.colour, 1, PenStyle::InsideFrame);
+        c.setSolidBrush(s.colour);
+        switch (s.kind) {
+        case 0:
+            c.ellipse(s.x, s.y, s.x + s.s, s.y + s.s);
+            break;
+        case 1:
+            c.polygon({{s.x, s.y},
+                       {s.x + s.s, s.y + s.s / 3},
+                       {s.x + s.s / 2, s.y + s.s},
+                       {s.x + s.s / 4, s.y - 3}});
+            break;
+        case 2:
+            c.line(s.x, s.y, s.x + 2 * s.s, s.y - s.s);
+            break;
+        default:
+            c.rectangle(s.x, s.y, s.x + s.s, s.y + s.s / 2);
+        }
+    };
+    CairoCanvas inOrder(120, 90), topFirst(120, 90);
+    for (const Shape& s : shapes)
+        draw(inOrder, s);
+    ASSERT_TRUE(topFirst.beginTopFirst());
+    for (auto s = shapes.rbegin(); s != shapes.rend(); ++s)
+        draw(topFirst, *s);
+    EXPECT_TRUE(topFirst.endTopFirst());
+    EXPECT_EQ(topFirst.pixels(), inOrder.pixels());
+}
+
 // ---------------------------------------------------------------- the rasteriser against the rule
 // A pixel is lit when its centre lies inside the shape. Each shape is compared with that rule worked
 // out pixel by pixel here; centres within a hair of the edge may go either way.

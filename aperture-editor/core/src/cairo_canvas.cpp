@@ -120,6 +120,7 @@ void CairoCanvas::setXor(bool on) {
 
 bool CairoCanvas::cairoBegin() {
     topFirstBroken_ = topFirstBroken_ || topFirst_;
+    if (topFirst_) writePlanes(); // what is marked lies below what the library draws now
     if (!cr_) return false;
     cairo_surface_mark_dirty(surface_);
     // What Cairo will touch is not worked out: an overlay drawn through it comes off whole rows.
@@ -167,6 +168,19 @@ namespace {
         *p = value;
 }
 
+// A row put together aside, stored past the cache where the machine can.
+void streamRow(std::uint32_t* to, const std::uint32_t* from, int n) {
+    int x = 0;
+#if defined(__SSE2__)
+    if (reinterpret_cast<std::uintptr_t>(to) % 16 == 0)
+        for (; x + 4 <= n; x += 4)
+            _mm_stream_si128(reinterpret_cast<__m128i*>(to + x),
+                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + x)));
+#endif
+    for (; x < n; ++x)
+        to[x] = from[x];
+}
+
 // The bits of a word from bit x % 64 up, and up to bit x % 64.
 [[gnu::always_inline]] inline std::uint64_t bitsFrom(std::size_t x) {
     return ~std::uint64_t(0) << (x % 64);
@@ -183,22 +197,74 @@ namespace {
     // Clipped to the row already: unsigned, the word and bit are a shift and a mask.
     const auto a = static_cast<std::size_t>(x0), b = static_cast<std::size_t>(x1);
     std::uint64_t* const cover = cover_.data() + static_cast<std::size_t>(y) * coverWords_;
-    std::uint32_t* const pixels = row(y);
+    std::uint64_t* const plane = planeRow(y, planeFor(value));
     const std::size_t last = b / 64;
     std::uint64_t want = bitsFrom(a);
     for (std::size_t w = a / 64;; ++w, want = ~std::uint64_t(0)) {
         if (w == last) want &= bitsUpTo(b);
-        std::uint64_t todo = want & ~cover[w];
+        const std::uint64_t todo = want & ~cover[w];
         cover[w] |= todo;
-        while (todo) {
-            // The lowest run of set bits: adding its lowest bit carries through it.
-            const std::uint64_t run = todo & ~(todo + (todo & (~todo + 1)));
-            todo ^= run;
-            std::uint32_t* const at = pixels + w * 64;
-            fillRun(at + __builtin_ctzll(run), at + 64 - __builtin_clzll(run), value);
-        }
+        plane[w] |= todo;
         if (w == last) return;
     }
+}
+
+int CairoCanvas::newPlaneFor(std::uint32_t value) {
+    for (int p = 0; p < planesUsed_; ++p)
+        if (planeColour_[p] == value) return lastPlane_ = p;
+    if (planesUsed_ == kPlanes) writePlanes(); // every plane taken: their pixels are written first
+    planeColour_[planesUsed_] = value;
+    planesMarked_ = true;
+    return lastPlane_ = planesUsed_++;
+}
+
+// The pixels the planes mark, row by row; the planes are left clear.
+void CairoCanvas::writePlanes(bool keep) {
+    if (!planesMarked_ && !keep) return;
+    std::uint32_t* const kept = keep ? whole_->background_.data() : nullptr;
+    const std::size_t words = coverWords_;
+    const std::uint64_t lastWord = w_ % 64 ? (std::uint64_t(1) << (w_ % 64)) - 1 : ~std::uint64_t(0);
+    rowScratch_.resize(words * 64);
+    for (int y = top_; y < bottom_; ++y) {
+        std::uint64_t* const planes = planeRow(y, 0);
+        // Whether every pixel of the row is marked: the row is then put together aside and stored
+        // past the cache, which spares fetching the old row only to overwrite it.
+        bool whole = true;
+        for (std::size_t k = 0; whole && k < words; ++k) {
+            std::uint64_t marked = 0;
+            for (int p = 0; p < planesUsed_; ++p)
+                marked |= planes[std::size_t(p) * words + k];
+            whole = marked == (k + 1 == words ? lastWord : ~std::uint64_t(0));
+        }
+        std::uint32_t* const pixels = whole ? rowScratch_.data() : row(y);
+        for (int p = 0; p < planesUsed_; ++p) {
+            std::uint64_t* const plane = planes + std::size_t(p) * words;
+            for (std::size_t k = 0; k < words; ++k) {
+                std::uint64_t bits = plane[k];
+                plane[k] = 0;
+                while (bits) {
+                    // The lowest run of set bits: adding its lowest bit carries through it.
+                    const std::uint64_t run = bits & ~(bits + (bits & (~bits + 1)));
+                    bits ^= run;
+                    std::uint32_t* const at = pixels + k * 64;
+                    fillRun(at + __builtin_ctzll(run), at + 64 - __builtin_clzll(run), planeColour_[p]);
+                }
+            }
+        }
+        std::uint32_t* const keptRow = kept ? kept + static_cast<std::ptrdiff_t>(y) * stride_ : nullptr;
+        if (whole) {
+            streamRow(row(y), pixels, w_);
+            if (keptRow) streamRow(keptRow, pixels, w_);
+        } else if (keptRow) {
+            std::memcpy(keptRow, row(y), static_cast<std::size_t>(w_) * sizeof(std::uint32_t));
+        }
+    }
+#if defined(__SSE2__)
+    _mm_sfence();
+#endif
+    planesUsed_ = 0;
+    lastPlane_ = -1;
+    planesMarked_ = false;
 }
 
 [[gnu::always_inline]] inline bool CairoCanvas::rowHidden(long y, long lo, long hi) const {
@@ -217,12 +283,25 @@ namespace {
 bool CairoCanvas::beginTopFirst() {
     coverWords_ = (static_cast<std::size_t>(w_) + 63) / 64;
     cover_.assign(coverWords_ * static_cast<std::size_t>(h_), 0);
+    // The planes are left clear by writing them out; only a drawing that never ended leaves marks.
+    if (planes_.size() != cover_.size() * kPlanes || planesMarked_)
+        planes_.assign(cover_.size() * kPlanes, 0);
+    planesUsed_ = 0;
+    lastPlane_ = -1;
+    planesMarked_ = false;
     topFirst_ = true;
     topFirstBroken_ = false;
     return true;
 }
 
 bool CairoCanvas::endTopFirst() {
+    if (topFirst_) {
+        const bool keep = keepWhenWritten_ && whole_ &&
+                          whole_->background_.size() == static_cast<std::size_t>(stride_) * h_;
+        writePlanes(keep);
+        if (keep) ++whole_->bandsKept_;
+    }
+    keepWhenWritten_ = false;
     topFirst_ = false;
     return !topFirstBroken_;
 }
@@ -480,22 +559,23 @@ void CairoCanvas::step(int x1, int y1, int x2, int y2) {
     // A line within the rows and columns drawn on (the usual case) needs no test a pixel.
     const bool within = std::min(x1, x2) >= 0 && std::max(x1, x2) < w_ && std::min(y1, y2) >= top_ &&
                         std::max(y1, y2) < bottom_;
-    auto topmostFirst = [&](auto test) {
-        for (long k = 0; k < steps; ++k, advance()) {
-            if (decltype(test)::value && !inside()) continue;
-            const auto column = static_cast<unsigned>(x);
-            std::uint64_t& m = cover_[static_cast<std::size_t>(y) * coverWords_ + column / 64];
-            const std::uint64_t bit = std::uint64_t(1) << (column % 64);
-            if (m & bit) continue; // covered: the pixel is not even read
-            m |= bit;
-            row(y)[x] = value;
-        }
-    };
     auto inOrder = [&](auto test) {
         for (long k = 0; k < steps; ++k, advance())
             if (!decltype(test)::value || inside()) row(y)[x] = value;
     };
     if (topFirst_ && !noting_ && !xor_) {
+        const int plane = planeFor(value);
+        auto topmostFirst = [&](auto test) {
+            for (long k = 0; k < steps; ++k, advance()) {
+                if (decltype(test)::value && !inside()) continue;
+                const auto column = static_cast<unsigned>(x);
+                std::uint64_t& m = cover_[static_cast<std::size_t>(y) * coverWords_ + column / 64];
+                const std::uint64_t bit = std::uint64_t(1) << (column % 64);
+                if (m & bit) continue; // covered
+                m |= bit;
+                planeRow(y, plane)[column / 64] |= bit;
+            }
+        };
         within ? topmostFirst(std::false_type{}) : topmostFirst(std::true_type{});
     } else if (!topFirst_ && !noting_ && !xor_) {
         within ? inOrder(std::false_type{}) : inOrder(std::true_type{});
@@ -701,8 +781,10 @@ bool CairoCanvas::keptByBands() {
 
 bool CairoCanvas::keepBackground() {
     if (whole_) {
-        // A band: its rows, into the surface's picture (sized when the bands were handed out).
+        // A band: its rows, into the surface's picture (sized when the bands were handed out); while
+        // drawing topmost first, as they are written at the end.
         if (whole_->background_.size() != static_cast<std::size_t>(stride_) * h_) return false;
+        if (topFirst_) return keepWhenWritten_ = true;
         const std::ptrdiff_t from = static_cast<std::ptrdiff_t>(top_) * stride_;
         std::memcpy(whole_->background_.data() + from, data_ + from,
                     static_cast<std::size_t>(bottom_ - top_) * static_cast<std::size_t>(stride_) *

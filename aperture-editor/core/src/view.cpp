@@ -635,29 +635,27 @@ void CLumbraView::paint() {
         }
         return &items;
     };
-    // Drawn topmost first, the background is laid last, where no primitive lies.
-    auto drawTopFirst = [&](Canvas& bc, std::size_t k, std::vector<PixelPoint>& scratch) {
-        drawOn(bc, bandBottom[k], bandTop[k], true, order ? gather(k) : nullptr, scratch);
-        bc.fillRect(0, 0, c.width(), c.height(), kBlack);
-        return bc.endTopFirst();
-    };
     // The origin's marker, over the primitives.
     auto drawMarker = [&](Canvas& on) {
         on.setPen(kWhite, 1, PenStyle::Solid);
         on.line(origin.x - 10, origin.y + 10, origin.x + 10, origin.y - 10);
         on.line(origin.x - 10, origin.y - 10, origin.x + 10, origin.y + 10);
     };
+    // Drawn topmost first, the marker comes first and the background is laid last, where nothing lies.
+    auto drawTopFirst = [&](Canvas& bc, std::size_t k, std::vector<PixelPoint>& scratch) {
+        drawMarker(bc);
+        drawOn(bc, bandBottom[k], bandTop[k], true, order ? gather(k) : nullptr, scratch);
+        bc.fillRect(0, 0, c.width(), c.height(), kBlack);
+        return bc.endTopFirst();
+    };
     bool drawn = false;
     if (!bands.empty()) {
         std::vector<char> done(parts, 0);
         auto drawBand = [&](std::size_t k) {
             std::vector<PixelPoint> scratch;
+            // The band's rows of the kept frame too, as they are written, while the other band draws on.
+            bands[k]->keepBackground();
             done[k] = drawTopFirst(*bands[k], k, scratch);
-            // The marker and the band's rows of the kept frame too, while the other band draws on.
-            if (done[k]) {
-                drawMarker(*bands[k]);
-                bands[k]->keepBackground();
-            }
         };
         // Every thread is joined before anything it threw goes on.
         std::vector<std::exception_ptr> failures(parts);
@@ -691,12 +689,10 @@ void CLumbraView::paint() {
         c.fillRect(0, 0, c.width(), c.height(), kBlack);
         drawOn(c, bandBottom.back(), bandTop.front(), false, order && parts == 1 ? gather(0) : nullptr,
                points_);
+        drawMarker(c);
     }
     const bool byBands = drawn && !bands.empty();
-    if (byBands)
-        c.setPen(kWhite, 1, PenStyle::Solid);
-    else
-        drawMarker(c);
+    c.setPen(kWhite, 1, PenStyle::Solid);
     // The frame is kept before any XOR overlay is drawn on it (so the marker lies under the rubber
     // bands): taking the overlays off is then one copy.
     keptFrame_.reset();

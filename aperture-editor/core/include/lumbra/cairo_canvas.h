@@ -60,10 +60,13 @@ class CairoCanvas : public Canvas {
     void plot(int x, int y, std::uint32_t value) { // honours XOR
         if (x < 0 || y < top_ || x >= w_ || y >= bottom_) return;
         if (topFirst_) {
-            std::uint64_t& m = cover_[static_cast<std::size_t>(y) * coverWords_ + std::size_t(x) / 64];
+            const std::size_t at = static_cast<std::size_t>(y) * coverWords_ + std::size_t(x) / 64;
             const std::uint64_t bit = std::uint64_t(1) << (x % 64);
-            if (m & bit) return;
-            m |= bit;
+            if (cover_[at] & bit) return;
+            cover_[at] |= bit;
+            if (noting_) note(y, x, x);
+            planeRow(y, planeFor(value))[std::size_t(x) / 64] |= bit;
+            return;
         }
         if (noting_) note(y, x, x);
         std::uint32_t& p = row(y)[x];
@@ -117,6 +120,28 @@ class CairoCanvas : public Canvas {
     std::vector<std::uint32_t> fallback_; // the buffer when Cairo could not make one
     // Drawing topmost first: a bit per pixel, set once a shape has covered it.
     bool topFirst_ = false;
+    // Drawing topmost first, a shape only marks its pixels: in the cover, and in the plane of its
+    // colour. The pixels are written when the drawing ends (or when more colours have come than there
+    // are planes), row by row and each row at once where it is wholly new: every pixel is written
+    // once, and the buffer is not dragged through the caches while the shapes are drawn.
+    static constexpr int kPlanes = 4;
+    std::vector<std::uint64_t> planes_; // row y's plane p at (y * kPlanes + p) * coverWords_
+    std::uint32_t planeColour_[kPlanes] = {};
+    int planesUsed_ = 0;
+    int lastPlane_ = -1;
+    bool planesMarked_ = false; // some plane bit may be set
+    std::vector<std::uint32_t> rowScratch_;
+    std::uint64_t* planeRow(int y, int plane) {
+        return planes_.data() + (static_cast<std::size_t>(y) * kPlanes + std::size_t(plane)) * coverWords_;
+    }
+    int planeFor(std::uint32_t value) {
+        if (lastPlane_ >= 0 && planeColour_[lastPlane_] == value) return lastPlane_;
+        return newPlaneFor(value);
+    }
+    int newPlaneFor(std::uint32_t value);
+    // keep: also into the surface's kept picture (a band asked to keep its rows while drawing).
+    void writePlanes(bool keep = false);
+    bool keepWhenWritten_ = false;
     bool topFirstBroken_ = false; // Cairo drew, ignoring the cover
     std::vector<std::uint64_t> cover_;
     // The bands handed out last, kept so that their scratch and cover are not made afresh each paint.

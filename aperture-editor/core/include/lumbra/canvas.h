@@ -79,8 +79,9 @@ class Canvas {
     // None when the surface cannot be split.
     virtual std::vector<Canvas*> rowBands(int /*parts*/) { return {}; }
     // A band's keepBackground() stores its own rows in the surface's kept picture, from the band's
-    // thread. Once every band of the last rowBands() has, keptByBands() makes that the surface's kept
-    // picture without copying it again; false: it is not whole, and keepBackground() must copy it.
+    // thread (called while it draws topmost first: as they are written when that ends). Once every
+    // band of the last rowBands() has, keptByBands() makes that the surface's kept picture without
+    // copying it again; false: it is not whole, and keepBackground() must copy it.
     virtual bool keptByBands() { return false; }
 };
 
