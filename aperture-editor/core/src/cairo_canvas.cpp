@@ -168,19 +168,6 @@ namespace {
         *p = value;
 }
 
-// A row put together aside, stored past the cache where the machine can.
-void streamRow(std::uint32_t* to, const std::uint32_t* from, int n) {
-    int x = 0;
-#if defined(__SSE2__)
-    if (reinterpret_cast<std::uintptr_t>(to) % 16 == 0)
-        for (; x + 4 <= n; x += 4)
-            _mm_stream_si128(reinterpret_cast<__m128i*>(to + x),
-                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + x)));
-#endif
-    for (; x < n; ++x)
-        to[x] = from[x];
-}
-
 // The bits of a word from bit x % 64 up, and up to bit x % 64.
 [[gnu::always_inline]] inline std::uint64_t bitsFrom(std::size_t x) {
     return ~std::uint64_t(0) << (x % 64);
@@ -227,8 +214,8 @@ void CairoCanvas::writePlanes(bool keep) {
     rowScratch_.resize(words * 64);
     for (int y = top_; y < bottom_; ++y) {
         std::uint64_t* const planes = planeRow(y, 0);
-        // Whether every pixel of the row is marked: the row is then put together aside and stored
-        // past the cache, which spares fetching the old row only to overwrite it.
+        // Whether every pixel of the row is marked: the row is then put together aside, where it stays
+        // in the nearest cache, and copied whole (into the kept frame too).
         bool whole = true;
         for (std::size_t k = 0; whole && k < words; ++k) {
             std::uint64_t marked = 0;
@@ -252,16 +239,14 @@ void CairoCanvas::writePlanes(bool keep) {
             }
         }
         std::uint32_t* const keptRow = kept ? kept + static_cast<std::ptrdiff_t>(y) * stride_ : nullptr;
+        const std::size_t bytes = static_cast<std::size_t>(w_) * sizeof(std::uint32_t);
         if (whole) {
-            streamRow(row(y), pixels, w_);
-            if (keptRow) streamRow(keptRow, pixels, w_);
+            std::memcpy(row(y), pixels, bytes);
+            if (keptRow) std::memcpy(keptRow, pixels, bytes);
         } else if (keptRow) {
-            std::memcpy(keptRow, row(y), static_cast<std::size_t>(w_) * sizeof(std::uint32_t));
+            std::memcpy(keptRow, row(y), bytes);
         }
     }
-#if defined(__SSE2__)
-    _mm_sfence();
-#endif
     planesUsed_ = 0;
     lastPlane_ = -1;
     planesMarked_ = false;
