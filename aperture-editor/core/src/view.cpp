@@ -52,8 +52,12 @@ struct CLumbraView::PaintGrid {
     std::vector<std::uint32_t> start, items, large;
     // The hull of each item's boxes beside it: a lookup reads them in a row instead of at random.
     std::vector<Box> itemBoxes, largeBoxes;
-    std::vector<std::uint64_t> marks; // one bit a primitive: what to draw, read back in list order
-    std::vector<std::uint32_t> order;
+    // A lookup's list, and one bit a primitive to put it in list order; one for each band drawn at once.
+    struct Lookup {
+        std::vector<std::uint64_t> marks;
+        std::vector<std::uint32_t> order;
+    };
+    std::vector<Lookup> lookups;
 
     void build(const BoxList& hit, const BoxList& pts) {
         const std::size_t n = hit.size();
@@ -119,9 +123,68 @@ struct CLumbraView::PaintGrid {
                 items[k] = static_cast<std::uint32_t>(i);
                 itemBoxes[k] = hull(i);
             }
-        marks.assign((n + 63) / 64, 0);
+        lookups.clear();
         count = n;
         built = true;
+    }
+
+    // The cells holding what may reach the rectangle (units): x0..x1, y0..y1 (none when x0 > x1).
+    struct Cells {
+        std::int64_t x0, x1, y0, y1;
+        std::int64_t count() const {
+            return std::max<std::int64_t>(x1 - x0 + 1, 0) * std::max<std::int64_t>(y1 - y0 + 1, 0);
+        }
+    };
+    Cells cellsFor(std::int64_t left, std::int64_t bottom, std::int64_t right, std::int64_t top) const {
+        // An item lies in the cell of its box's lower left corner: one cell to the left and below too.
+        auto cellX = [&](std::int64_t x) { return std::clamp<std::int64_t>((x - x0) / cellW, -1, nx); };
+        auto cellY = [&](std::int64_t y) { return std::clamp<std::int64_t>((y - y0) / cellH, -1, ny); };
+        Cells c{std::max<std::int64_t>(cellX(left - cellW), 0), std::min(cellX(right), nx - 1),
+                std::max<std::int64_t>(cellY(bottom - cellH), 0), std::min(cellY(top), ny - 1)};
+        if (c.x0 > c.x1 || c.y0 > c.y1) c.x1 = c.x0 - 1;
+        return c;
+    }
+
+    // How many items the cells hold (those of a row of cells lie together).
+    std::size_t itemsIn(const Cells& c) const {
+        std::size_t total = large.size();
+        for (std::int64_t cy = c.y0; c.x0 <= c.x1 && cy <= c.y1; ++cy)
+            total += start[static_cast<std::size_t>(cy * nx + c.x1) + 1] -
+                     start[static_cast<std::size_t>(cy * nx + c.x0)];
+        return total;
+    }
+
+    // Into the lookup's order: the items whose box reaches the rectangle, in list order.
+    void lookUp(std::int64_t left, std::int64_t bottom, std::int64_t right, std::int64_t top,
+                Lookup& l) const {
+        if (l.marks.size() != (count + 63) / 64) l.marks.assign((count + 63) / 64, 0);
+        const Cells c = cellsFor(left, bottom, right, top);
+        std::size_t lowWord = l.marks.size(), highWord = 0;
+        auto mark = [&](std::uint32_t i, const Box& b) {
+            if (!reachesRect(b, left, bottom, right, top)) return;
+            l.marks[i / 64] |= std::uint64_t(1) << (i % 64);
+            lowWord = std::min<std::size_t>(lowWord, i / 64);
+            highWord = std::max<std::size_t>(highWord, i / 64 + 1);
+        };
+        for (std::int64_t cy = c.y0; c.x0 <= c.x1 && cy <= c.y1; ++cy)
+            for (std::int64_t cx = c.x0; cx <= c.x1; ++cx) {
+                auto cell = static_cast<std::size_t>(cy * nx + cx);
+                for (std::uint32_t k = start[cell]; k < start[cell + 1]; ++k)
+                    mark(items[k], itemBoxes[k]);
+            }
+        for (std::size_t k = 0; k < large.size(); ++k)
+            mark(large[k], largeBoxes[k]);
+        // In list order, as painting must go; the marks are cleared on the way.
+        l.order.clear();
+        for (std::size_t w = lowWord; w < highWord; ++w) {
+            std::uint64_t bits = l.marks[w];
+            l.marks[w] = 0;
+            while (bits) {
+                const int b = __builtin_ctzll(bits);
+                bits &= bits - 1;
+                l.order.push_back(static_cast<std::uint32_t>(w * 64 + static_cast<std::size_t>(b)));
+            }
+        }
     }
 };
 
@@ -428,62 +491,25 @@ void CLumbraView::drawPrimitive(Canvas& c, const PrimitiveRecord& p, std::int32_
     }
 }
 
-const std::vector<std::uint32_t>* CLumbraView::reachingInOrder(std::int64_t left, std::int64_t bottom,
-                                                               std::int64_t right, std::int64_t top) {
+bool CLumbraView::gridServes(std::int64_t left, std::int64_t bottom, std::int64_t right, std::int64_t top) {
     const ApertureRecord& a = aperture();
     const std::size_t n = a.hitBoxes().size();
     // Small apertures are scanned: building the grid would cost more than it saves. So are views of
     // much of the aperture (judged by its extent, which is kept; the grid is then not even built).
-    if (n < 20000) return nullptr;
+    if (n < 20000) return false;
     std::int64_t sx = 0, sy = 0;
     a.extentUnits(sx, sy);
     if (double(right - left) * double(top - bottom) * 4 >
         double(std::max<std::int64_t>(sx, 1)) * double(std::max<std::int64_t>(sy, 1)))
-        return nullptr;
+        return false;
     if (!grid_) grid_ = std::make_unique<PaintGrid>();
     PaintGrid& g = *grid_;
     if (!g.built || g.changes != a.changes() || g.count != n) {
         g.build(a.hitBoxes(), a.definingBoxes());
         g.changes = a.changes();
     }
-    // The cells to visit; when they are much of the grid, the plain scan is as quick.
-    auto cellX = [&](std::int64_t x) { return std::clamp<std::int64_t>((x - g.x0) / g.cellW, -1, g.nx); };
-    auto cellY = [&](std::int64_t y) { return std::clamp<std::int64_t>((y - g.y0) / g.cellH, -1, g.ny); };
-    std::int64_t cx0 = std::max<std::int64_t>(cellX(left - g.cellW), 0),
-                 cx1 = std::min(cellX(right), g.nx - 1);
-    std::int64_t cy0 = std::max<std::int64_t>(cellY(bottom - g.cellH), 0),
-                 cy1 = std::min(cellY(top), g.ny - 1);
-    if (cx0 > cx1 || cy0 > cy1) cx1 = cx0 - 1; // no cell
-    std::int64_t cells = std::max<std::int64_t>(cx1 - cx0 + 1, 0) * std::max<std::int64_t>(cy1 - cy0 + 1, 0);
-    if (cells * 4 > g.nx * g.ny) return nullptr;
-    std::size_t lowWord = g.marks.size(), highWord = 0;
-    auto mark = [&](std::uint32_t i, const Box& b) {
-        if (!reachesRect(b, left, bottom, right, top)) return;
-        g.marks[i / 64] |= std::uint64_t(1) << (i % 64);
-        lowWord = std::min<std::size_t>(lowWord, i / 64);
-        highWord = std::max<std::size_t>(highWord, i / 64 + 1);
-    };
-    for (std::int64_t cy = cy0; cy <= cy1; ++cy)
-        for (std::int64_t cx = cx0; cx <= cx1; ++cx) {
-            auto c = static_cast<std::size_t>(cy * g.nx + cx);
-            for (std::uint32_t k = g.start[c]; k < g.start[c + 1]; ++k)
-                mark(g.items[k], g.itemBoxes[k]);
-        }
-    for (std::size_t k = 0; k < g.large.size(); ++k)
-        mark(g.large[k], g.largeBoxes[k]);
-    // In list order, as painting must go; the marks are cleared on the way.
-    std::vector<std::uint32_t>& order = g.order;
-    order.clear();
-    for (std::size_t w = lowWord; w < highWord; ++w) {
-        std::uint64_t bits = g.marks[w];
-        g.marks[w] = 0;
-        while (bits) {
-            int b = __builtin_ctzll(bits);
-            bits &= bits - 1;
-            order.push_back(static_cast<std::uint32_t>(w * 64 + static_cast<std::size_t>(b)));
-        }
-    }
-    return &order;
+    // When the cells to visit are much of the grid, the plain scan is as quick.
+    return g.cellsFor(left, bottom, right, top).count() * 4 <= g.nx * g.ny;
 }
 
 void CLumbraView::paint() {
@@ -517,9 +543,8 @@ void CLumbraView::paint() {
                                static_cast<std::int64_t>(std::ceil((c.width() + 2) * unitsPerPixel)) + margin;
     const PrimitiveList& list = ap.primitives();
     const std::size_t n = list.size();
-    const std::vector<std::uint32_t>* order =
-        cullHidden ? reachingInOrder(left, std::int64_t(window.bottom) - margin, right, unitsAbove(0))
-                   : nullptr;
+    const std::int64_t viewBottom = std::int64_t(window.bottom) - margin, viewTop = unitsAbove(0);
+    const bool viaGrid = cullHidden && gridServes(left, viewBottom, right, viewTop);
 
     // Draws on one canvas the primitives reaching rows [bottom, top] (units), from `items` or else from
     // the whole list: in list order, or topmost first where the canvas does that, so that what lies
@@ -603,26 +628,30 @@ void CLumbraView::paint() {
 
     // A large paint is shared between threads, each drawing a band of the rows; they go topmost
     // first, which each primitive drawing in one colour allows.
-    const std::size_t work = order ? order->size() : (cullHidden ? n : 0);
+    const std::size_t work =
+        viaGrid ? grid_->itemsIn(grid_->cellsFor(left, viewBottom, right, viewTop)) : (cullHidden ? n : 0);
     const unsigned threads = work >= 500 ? std::min(std::thread::hardware_concurrency(), 2u) : 1;
     std::vector<Canvas*> bands = threads > 1 ? c.rowBands(int(threads)) : std::vector<Canvas*>{};
     const std::size_t parts = std::max<std::size_t>(bands.size(), 1);
     std::vector<std::int64_t> bandBottom(parts), bandTop(parts);
     for (std::size_t k = 0; k < parts; ++k) {
         bandTop[k] = unitsAbove(c.height() * int(k) / int(parts));
-        bandBottom[k] = k + 1 == parts ? std::int64_t(window.bottom) - margin
-                                       : unitsBelow(c.height() * int(k + 1) / int(parts));
+        bandBottom[k] = k + 1 == parts ? viewBottom : unitsBelow(c.height() * int(k + 1) / int(parts));
     }
-    // What each band draws of a part of the aperture, with the boxes beside the records; each band
-    // gathers its own.
+    // What each band draws of a part of the aperture, looked up in the grid by the band itself, with
+    // the boxes beside the records; none (the whole list is scanned) without the grid.
     paintItems_.resize(parts);
-    auto gather = [&](std::size_t k) {
+    if (viaGrid && grid_->lookups.size() < parts) grid_->lookups.resize(parts);
+    auto gather = [&](std::size_t k) -> const std::vector<PaintItem>* {
+        if (!viaGrid) return nullptr;
         std::vector<PaintItem>& items = paintItems_[k];
         items.clear();
+        PaintGrid::Lookup& lookup = grid_->lookups[k];
+        grid_->lookUp(left, bandBottom[k], right, bandTop[k], lookup);
         auto reaches = [&](const Box& b) { return reachesRect(b, left, bandBottom[k], right, bandTop[k]); };
         // The boxes lie far apart in a large aperture: they are fetched a few ahead.
-        const std::uint32_t* const ids = order->data();
-        const std::size_t count = order->size();
+        const std::uint32_t* const ids = lookup.order.data();
+        const std::size_t count = lookup.order.size();
         for (std::size_t j = 0; j < count; ++j) {
             if (j + 16 < count) {
                 __builtin_prefetch(&hitBoxes[ids[j + 16]]);
@@ -631,7 +660,7 @@ void CLumbraView::paint() {
             }
             const std::uint32_t i = ids[j];
             const Box &hb = hitBoxes[i], &db = definingBoxes[i];
-            if (parts == 1 || reaches(hb) || reaches(db)) items.push_back({list[i].get(), hb, db});
+            if (reaches(hb) || reaches(db)) items.push_back({list[i].get(), hb, db});
         }
         return &items;
     };
@@ -644,7 +673,7 @@ void CLumbraView::paint() {
     // Drawn topmost first, the marker comes first and the background is laid last, where nothing lies.
     auto drawTopFirst = [&](Canvas& bc, std::size_t k, std::vector<PixelPoint>& scratch) {
         drawMarker(bc);
-        drawOn(bc, bandBottom[k], bandTop[k], true, order ? gather(k) : nullptr, scratch);
+        drawOn(bc, bandBottom[k], bandTop[k], true, gather(k), scratch);
         bc.fillRect(0, 0, c.width(), c.height(), kBlack);
         return bc.endTopFirst();
     };
@@ -687,8 +716,7 @@ void CLumbraView::paint() {
     if (!drawn) {
         // In order, on the background (also where a shape was drawn without regard to what covered it).
         c.fillRect(0, 0, c.width(), c.height(), kBlack);
-        drawOn(c, bandBottom.back(), bandTop.front(), false, order && parts == 1 ? gather(0) : nullptr,
-               points_);
+        drawOn(c, bandBottom.back(), bandTop.front(), false, parts == 1 ? gather(0) : nullptr, points_);
         drawMarker(c);
     }
     const bool byBands = drawn && !bands.empty();

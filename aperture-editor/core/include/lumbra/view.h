@@ -333,10 +333,9 @@ class CLumbraView : public DocumentObserver {
     // A grid over the primitives' boxes, so that a zoomed-in paint visits what is near the view only.
     struct PaintGrid;
     std::unique_ptr<PaintGrid> grid_;
-    // The primitives whose box reaches the rectangle (units), in list order, from the grid; none when
-    // scanning them all is as quick.
-    const std::vector<std::uint32_t>* reachingInOrder(std::int64_t left, std::int64_t bottom,
-                                                      std::int64_t right, std::int64_t top);
+    // Whether a paint of the rectangle (units) looks its primitives up in the grid, built now if need
+    // be; false when scanning them all is as quick.
+    bool gridServes(std::int64_t left, std::int64_t bottom, std::int64_t right, std::int64_t top);
     std::int64_t rangeX_ = 0, rangeY_ = 0;
 };
 
