@@ -168,6 +168,16 @@ namespace {
         *p = value;
 }
 
+#if defined(__SSE2__)
+// For four bits, four lanes: all ones where the bit is set.
+const __m128i kLaneMasks[16] = {
+#define LANES(b) _mm_set_epi32(-((b) >> 3 & 1), -((b) >> 2 & 1), -((b) >> 1 & 1), -((b)&1))
+    LANES(0), LANES(1), LANES(2),  LANES(3),  LANES(4),  LANES(5),  LANES(6),  LANES(7),
+    LANES(8), LANES(9), LANES(10), LANES(11), LANES(12), LANES(13), LANES(14), LANES(15),
+#undef LANES
+};
+#endif
+
 // The bits of a word from bit x % 64 up, and up to bit x % 64.
 [[gnu::always_inline]] inline std::uint64_t bitsFrom(std::size_t x) {
     return ~std::uint64_t(0) << (x % 64);
@@ -211,48 +221,72 @@ void CairoCanvas::writePlanes(bool keep) {
     std::uint32_t* const kept = keep ? whole_->background_.data() : nullptr;
     const std::size_t words = coverWords_;
     const std::uint64_t lastWord = w_ % 64 ? (std::uint64_t(1) << (w_ % 64)) - 1 : ~std::uint64_t(0);
-    rowScratch_.resize(words * 64);
+    const std::size_t bytes = static_cast<std::size_t>(w_) * sizeof(std::uint32_t);
     for (int y = top_; y < bottom_; ++y) {
         std::uint64_t* const planes = planeRow(y, 0);
-        // Whether every pixel of the row is marked: the row is then put together aside, where it stays
-        // in the nearest cache, and copied whole (into the kept frame too).
+        std::uint32_t* const pixels = row(y);
+        std::uint32_t* const keptRow = kept ? kept + static_cast<std::ptrdiff_t>(y) * stride_ : nullptr;
+        // The planes with marks in the row, and whether they mark every pixel of it.
+        int used[kPlanes];
+        int count = 0;
         bool whole = true;
-        for (std::size_t k = 0; whole && k < words; ++k) {
+        for (std::size_t k = 0; k < words; ++k) {
             std::uint64_t marked = 0;
             for (int p = 0; p < planesUsed_; ++p)
                 marked |= planes[std::size_t(p) * words + k];
-            whole = marked == (k + 1 == words ? lastWord : ~std::uint64_t(0));
+            whole = whole && marked == (k + 1 == words ? lastWord : ~std::uint64_t(0));
         }
-        std::uint32_t* const pixels = whole ? rowScratch_.data() : row(y);
         for (int p = 0; p < planesUsed_; ++p) {
-            std::uint64_t* const plane = planes + std::size_t(p) * words;
+            const std::uint64_t* plane = planes + std::size_t(p) * words;
+            if (std::any_of(plane, plane + words, [](std::uint64_t v) { return v != 0; })) used[count++] = p;
+        }
+#if defined(__SSE2__)
+        if (whole && w_ % 4 == 0) {
+            // Every pixel new: four at a time from a table of masks, without a branch on the marks
+            // (which vary from pixel to pixel as shapes meet).
+            __m128i colour[kPlanes];
+            for (int q = 0; q < count; ++q)
+                colour[q] = _mm_set1_epi32(static_cast<int>(planeColour_[used[q]]));
             for (std::size_t k = 0; k < words; ++k) {
-                std::uint64_t bits = plane[k];
-                plane[k] = 0;
-                while (bits) {
-                    // The lowest run of set bits: adding its lowest bit carries through it.
-                    const std::uint64_t run = bits & ~(bits + (bits & (~bits + 1)));
-                    bits ^= run;
-                    std::uint32_t* const at = pixels + k * 64;
-                    fillRun(at + __builtin_ctzll(run), at + 64 - __builtin_clzll(run), planeColour_[p]);
+                std::uint64_t bits[kPlanes];
+                for (int q = 0; q < count; ++q)
+                    bits[q] = planes[std::size_t(used[q]) * words + k];
+                const std::size_t groups =
+                    std::min<std::size_t>(16, (static_cast<std::size_t>(w_) - k * 64) / 4);
+                for (std::size_t g = 0; g < groups; ++g) {
+                    __m128i v = _mm_setzero_si128();
+                    for (int q = 0; q < count; ++q)
+                        v = _mm_or_si128(v, _mm_and_si128(kLaneMasks[(bits[q] >> (4 * g)) & 15], colour[q]));
+                    _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels + k * 64 + g * 4), v);
                 }
             }
-        }
-        std::uint32_t* const keptRow = kept ? kept + static_cast<std::ptrdiff_t>(y) * stride_ : nullptr;
-        const std::size_t bytes = static_cast<std::size_t>(w_) * sizeof(std::uint32_t);
-        if (whole) {
-            std::memcpy(row(y), pixels, bytes);
             if (keptRow) std::memcpy(keptRow, pixels, bytes);
-        } else if (keptRow) {
-            std::memcpy(keptRow, row(y), bytes);
+        } else
+#endif
+        {
+            for (int q = 0; q < count; ++q) {
+                const std::uint64_t* const plane = planes + std::size_t(used[q]) * words;
+                for (std::size_t k = 0; k < words; ++k)
+                    for (std::uint64_t bits = plane[k]; bits;) {
+                        // The lowest run of set bits: adding its lowest bit carries through it.
+                        const std::uint64_t run = bits & ~(bits + (bits & (~bits + 1)));
+                        bits ^= run;
+                        std::uint32_t* const at = pixels + k * 64;
+                        fillRun(at + __builtin_ctzll(run), at + 64 - __builtin_clzll(run),
+                                planeColour_[used[q]]);
+                    }
+            }
+            if (keptRow) std::memcpy(keptRow, pixels, bytes);
         }
+        for (int q = 0; q < count; ++q)
+            std::fill_n(planes + std::size_t(used[q]) * words, words, 0);
     }
     planesUsed_ = 0;
     lastPlane_ = -1;
     planesMarked_ = false;
 }
 
-[[gnu::always_inline]] inline bool CairoCanvas::rowHidden(long y, long lo, long hi) const {
+bool CairoCanvas::rowHidden(long y, long lo, long hi) const {
     lo = std::max(lo, 0L);
     hi = std::min(hi, long(w_) - 1);
     if (y < top_ || y >= bottom_ || lo > hi) return true;

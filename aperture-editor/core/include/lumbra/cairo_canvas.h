@@ -130,7 +130,6 @@ class CairoCanvas : public Canvas {
     int planesUsed_ = 0;
     int lastPlane_ = -1;
     bool planesMarked_ = false; // some plane bit may be set
-    std::vector<std::uint32_t> rowScratch_;
     std::uint64_t* planeRow(int y, int plane) {
         return planes_.data() + (static_cast<std::size_t>(y) * kPlanes + std::size_t(plane)) * coverWords_;
     }
