@@ -286,7 +286,7 @@ void CairoCanvas::writePlanes(bool keep) {
     planesMarked_ = false;
 }
 
-bool CairoCanvas::rowHidden(long y, long lo, long hi) const {
+[[gnu::always_inline]] inline bool CairoCanvas::rowHidden(long y, long lo, long hi) const {
     lo = std::max(lo, 0L);
     hi = std::min(hi, long(w_) - 1);
     if (y < top_ || y >= bottom_ || lo > hi) return true;
