@@ -176,6 +176,25 @@ const __m128i kLaneMasks[16] = {
     LANES(8), LANES(9), LANES(10), LANES(11), LANES(12), LANES(13), LANES(14), LANES(15),
 #undef LANES
 };
+
+// A row of `width` pixels (a multiple of four) from `Planes` bit planes that mark each pixel once.
+template <int Planes>
+void expandRow(const std::uint64_t* const* planes, const __m128i* colour, int width, std::uint32_t* pixels) {
+    for (std::size_t k = 0; k * 64 < static_cast<std::size_t>(width); ++k) {
+        std::uint64_t bits[Planes];
+        for (int q = 0; q < Planes; ++q)
+            bits[q] = planes[q][k];
+        const std::size_t groups = std::min<std::size_t>(16, (static_cast<std::size_t>(width) - k * 64) / 4);
+        for (std::size_t g = 0; g < groups; ++g) {
+            __m128i v = _mm_setzero_si128();
+            for (int q = 0; q < Planes; ++q) {
+                v = _mm_or_si128(v, _mm_and_si128(kLaneMasks[bits[q] & 15], colour[q]));
+                bits[q] >>= 4;
+            }
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels + k * 64 + g * 4), v);
+        }
+    }
+}
 #endif
 
 // The bits of a word from bit x % 64 up, and up to bit x % 64.
@@ -245,20 +264,23 @@ void CairoCanvas::writePlanes(bool keep) {
             // Every pixel new: four at a time from a table of masks, without a branch on the marks
             // (which vary from pixel to pixel as shapes meet).
             __m128i colour[kPlanes];
-            for (int q = 0; q < count; ++q)
+            const std::uint64_t* from[kPlanes];
+            for (int q = 0; q < count; ++q) {
                 colour[q] = _mm_set1_epi32(static_cast<int>(planeColour_[used[q]]));
-            for (std::size_t k = 0; k < words; ++k) {
-                std::uint64_t bits[kPlanes];
-                for (int q = 0; q < count; ++q)
-                    bits[q] = planes[std::size_t(used[q]) * words + k];
-                const std::size_t groups =
-                    std::min<std::size_t>(16, (static_cast<std::size_t>(w_) - k * 64) / 4);
-                for (std::size_t g = 0; g < groups; ++g) {
-                    __m128i v = _mm_setzero_si128();
-                    for (int q = 0; q < count; ++q)
-                        v = _mm_or_si128(v, _mm_and_si128(kLaneMasks[(bits[q] >> (4 * g)) & 15], colour[q]));
-                    _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels + k * 64 + g * 4), v);
-                }
+                from[q] = planes + std::size_t(used[q]) * words;
+            }
+            switch (count) {
+            case 1:
+                expandRow<1>(from, colour, w_, pixels);
+                break;
+            case 2:
+                expandRow<2>(from, colour, w_, pixels);
+                break;
+            case 3:
+                expandRow<3>(from, colour, w_, pixels);
+                break;
+            default:
+                expandRow<kPlanes>(from, colour, w_, pixels);
             }
             if (keptRow) std::memcpy(keptRow, pixels, bytes);
         } else
